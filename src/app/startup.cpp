@@ -1,0 +1,84 @@
+#include "startup.h"
+
+#include "settingsstore.h"
+#include "protocol/numberreading.h"
+#include "ui/frmmoxt.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+
+namespace talvor {
+
+int portCountFor(const QStringList &arguments)
+{
+    const bool wide = arguments.join(QLatin1Char(' ')).toUpper() == QLatin1String("/NOPORTLIMIT");
+    return wide ? kWidePortCount : kDefaultPortCount;
+}
+
+RestoredChoices restoredChoices(const SettingsStore &settings, int portCount)
+{
+    RestoredChoices choices;
+    const auto port = readStoredNumber(settings.readText(kPortSection, kPortNumberKey, "0"));
+    choices.portPosition = port && *port >= 0 && *port < portCount ? *port : 0;
+    const auto rtsCts = readStoredNumber(settings.readText(kPortSection, kRtsCtsKey, "1"));
+    choices.rtsCts = rtsCts && *rtsCts == 1;
+    return choices;
+}
+
+QString captionWithVersion(const QString &designCaption)
+{
+    return QStringLiteral("%1 %2.%3.%4")
+        .arg(designCaption)
+        .arg(TALVOR_VERSION_MAJOR)
+        .arg(TALVOR_VERSION_MINOR)
+        .arg(TALVOR_VERSION_PATCH);
+}
+
+namespace {
+
+void fillLists(Controls &c, int portCount)
+{
+    // Qt's combo box chooses its first entry by itself as soon as it has one; that is no user's
+    // choice, so the lists are filled with their signals blocked and the choices made below.
+    const QSignalBlocker blockPorts(c.cmbCOM);
+    for (int n = 1; n <= portCount; ++n)
+        c.cmbCOM->addItem(QStringLiteral("COM %1").arg(n));
+    for (int n = 1; n <= kDetectorCount; ++n)
+        c.cmbDetektor->addItem(QStringLiteral("Detektor %1").arg(n));
+    c.cmbDetektor->setCurrentIndex(0);
+}
+
+} // namespace
+
+void startUp(frmMOXT &window, const QStringList &arguments)
+{
+    Controls &c = window.controls();
+    window.setErrorLine({});
+    window.resetDisplay();
+    window.updateSendButton();
+    window.setWindowTitle(captionWithVersion(window.windowTitle()));
+
+    const int portCount = portCountFor(arguments);
+    fillLists(c, portCount);
+    const RestoredChoices choices = restoredChoices(window.settings(), portCount);
+    {
+        const QSignalBlocker blockPorts(c.cmbCOM);
+        c.cmbCOM->setCurrentIndex(choices.portPosition);
+    }
+    // Choosing the entry is a choice in the port list like the user's: it disconnects.
+    window.disconnectPort();
+    // Checking the box is a change of state like the user's: it is remembered at once.
+    c.chkRTSCTS->setChecked(choices.rtsCts);
+
+    window.Timer1().start();
+}
+
+void shutDown(frmMOXT &window)
+{
+    window.settings().writeText(kPortSection, kPortNumberKey,
+                       QString::number(window.controls().cmbCOM->currentIndex()));
+    window.disconnectPort();
+}
+
+} // namespace talvor

@@ -1,0 +1,49 @@
+#include "receivepoll.h"
+
+#include "serial/commcomponent.h"
+#include "trafficlog.h"
+
+namespace talvor {
+
+namespace {
+
+bool readOrFalse(const CommResult<bool> &result)
+{
+    return result.ok() && result.value();
+}
+
+} // namespace
+
+PollOutcome runReceivePoll(CommComponent &comm, ReportDecoder &decoder, TrafficLog &log)
+{
+    PollOutcome outcome;
+    outcome.lines.open = readOrFalse(comm.portOpen());
+    if (outcome.lines.open) {
+        outcome.lines.rts = readOrFalse(comm.rtsEnable());
+        outcome.lines.cts = readOrFalse(comm.ctsHolding());
+        const CommResult<qint64> waiting = comm.inBufferCount();
+        if (waiting.ok() && waiting.value() > 0) {
+            const CommResult<QByteArray> chunk = comm.input();
+            if (chunk.ok() && !chunk.value().isEmpty()) {
+                decoder.append(chunk.value());
+                log.appendReceived(chunk.value());
+                outcome.received = true;
+            }
+        }
+    }
+    outcome.reports = decoder.decode();
+    return outcome;
+}
+
+CommStatus sendCommandByte(CommComponent &comm, quint8 byte)
+{
+    const CommResult<bool> open = comm.portOpen();
+    if (!open.ok())
+        return open.error();
+    if (!open.value())
+        return {};
+    const char data = static_cast<char>(byte);
+    return comm.output(QByteArrayView(&data, 1));
+}
+
+} // namespace talvor

@@ -1,0 +1,32 @@
+#pragma once
+
+#include "reportdecoder.h"
+
+#include <vector>
+
+namespace talvor {
+
+class CommComponent;
+class TrafficLog;
+
+struct LineStates {
+    bool open = false; // the port is open
+    bool rts = false;  // the component drives RTS
+    bool cts = false;  // the device holds CTS active
+};
+
+struct PollOutcome {
+    LineStates lines;
+    bool received = false; // bytes were read and written into the log
+    std::vector<Report> reports;
+};
+
+// One receive poll: the line states, the waiting bytes into the receive buffer and the traffic
+// log, then one decoder run. A step that fails is left undone and the next one runs; a state that
+// cannot be read counts as false (port not open, line not active, no bytes waiting).
+PollOutcome runReceivePoll(CommComponent &comm, ReportDecoder &decoder, TrafficLog &log);
+
+// Sends one command byte if the port is open; a closed port sends nothing and is no failure.
+CommStatus sendCommandByte(CommComponent &comm, quint8 byte);
+
+} // namespace talvor

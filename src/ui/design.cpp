@@ -1,0 +1,123 @@
+#include "design.h"
+
+namespace talvor {
+
+QString ControlDesign::objectName() const
+{
+    return index < 0 ? name : QStringLiteral("%1(%2)").arg(name).arg(index);
+}
+
+namespace {
+
+using K = ControlKind;
+using S = LabelStyle;
+
+// The detector table: one column per control array; member 0 is the bold heading (cmdInit has no
+// heading: its member 0 is the "Initialisiere Detektoren" button in Frame1), members 1 to 24 are
+// the rows. The design texts of the rows are placeholders that the display reset overwrites.
+struct TableColumn {
+    const char *name;
+    ControlKind kind;
+    int left;
+    int width;
+    const char *heading;
+    const char *rowText;
+};
+
+constexpr TableColumn kTableColumns[] = {
+    {"lblDetektor", K::Label, 120, 855, "Nr.", "Nr."},
+    {"lblAdresse", K::Label, 1080, 975, "Adresse", "Adresse"},
+    {"lblRaw", K::Label, 2160, 1695, "Letzte Rohdaten", "Letzte Rohdaten"},
+    {"lblZeit", K::Label, 3960, 1695, "Letzte Meldezeit", "Letzte Meldezeit"},
+    {"cmdInit", K::Button, 5760, 855, nullptr, "Anfordern"},
+    {"lblCV", K::Label, 6720, 975, "CV", "Adresse"},
+    {"lblRawCV", K::Label, 7800, 1695, "Letzte Rohdaten", "Letzte Rohdaten"},
+    {"lblZeitCV", K::Label, 9600, 1695, "Letzte Meldezeit", "Letzte Meldezeit"},
+};
+
+constexpr int kHeadingTop = 240;
+constexpr int kRowHeight = 255;
+
+constexpr int rowTop(int row) { return row == 0 ? kHeadingTop : 360 + 240 * row; }
+
+void addTable(std::vector<ControlDesign> &design)
+{
+    for (const TableColumn &column : kTableColumns) {
+        for (int row = 0; row <= kDetectorCount; ++row) {
+            if (row == 0 && column.heading == nullptr)
+                continue;
+            const bool heading = row == 0;
+            const LabelStyle style = column.kind == K::Button ? S::None
+                                     : heading                ? S::Header
+                                                              : S::Cell;
+            design.push_back({column.name, row, column.kind, {}, column.left, rowTop(row),
+                              column.width, kRowHeight,
+                              QString::fromUtf8(heading ? column.heading : column.rowText), style});
+        }
+    }
+}
+
+// Everything outside the detector table, frames first.
+const std::vector<ControlDesign> kOtherControls = {
+    {"Frame1", -1, K::Frame, {}, 120, 6480, 11175, 1215, "Schnittstelle"},
+    {"Frame", -1, K::Frame, {}, 120, 7680, 11175, 735, {}},
+    {"framBeta", -1, K::Frame, {}, 11400, 120, 3015, 8295, "Beta-Funktionen"},
+
+    {"cmbCOM", -1, K::ComboBox, "Frame1", 120, 240, 1215, 315, {}},
+    {"cmdOpen", -1, K::Button, "Frame1", 1440, 240, 975, 315, "Verbinden"},
+    {"cmdClose", -1, K::Button, "Frame1", 2520, 240, 855, 315, "Trennen"},
+    {"Shape1", -1, K::Shape, "Frame1", 3480, 240, 315, 315, {}},
+    {"cmdReset", -1, K::Button, "Frame1", 4080, 240, 1215, 315, "Reset Anzeige"},
+    {"Lavel", -1, K::Label, "Frame1", 5400, 240, 1575, 255, "Sys-Info Roh", S::Header},
+    {"lasd", -1, K::Label, "Frame1", 7080, 240, 1215, 255, "Hw.-Version", S::Header},
+    {"Label1", -1, K::Label, "Frame1", 8400, 240, 1215, 255, "Sw.-Version", S::Header},
+    {"Label2", -1, K::Label, "Frame1", 9720, 240, 1335, 255, "Seriennummer", S::Header},
+    {"cmdInfo", -1, K::Button, "Frame1", 120, 600, 1215, 255, "Sys-Info"},
+    {"cmdInit", 0, K::Button, "Frame1", 1440, 600, 1935, 255, "Initialisiere Detektoren"},
+    {"lblSysRaw", -1, K::Label, "Frame1", 5400, 600, 1575, 255, "Sys-Info Roh", S::Cell},
+    {"lblHW", -1, K::Label, "Frame1", 7080, 600, 1215, 255, "Hw.-Version", S::Cell},
+    {"lblSW", -1, K::Label, "Frame1", 8400, 600, 1215, 255, "Softwareversion", S::Cell},
+    {"lblSN", -1, K::Label, "Frame1", 9720, 600, 1335, 255, "Seriennummer", S::Cell},
+    {"lblFehler", -1, K::Label, "Frame1", 120, 840, 480, 195, "Label1", S::ErrorLine},
+
+    {"cmbDetektor", -1, K::ComboBox, "Frame", 120, 240, 2655, 315, {}},
+    {"cmdProg", -1, K::Button, "Frame", 2880, 240, 2655, 315, "Detektoradresse programmieren"},
+
+    {"txtSend", -1, K::TextBox, "framBeta", 240, 240, 495, 285, "0x60"},
+    {"cmdSend", -1, K::Button, "framBeta", 840, 240, 1215, 255, {}},
+    {"chkRTSCTS", -1, K::CheckBox, "framBeta", 240, 600, 1935, 255, "RTS/CTS benutzen"},
+    {"lblCTS", -1, K::Label, "framBeta", 240, 960, 1095, 255, "CTS", S::Indicator},
+    {"lblRTS", -1, K::Label, "framBeta", 1440, 960, 1095, 255, "RTS", S::Indicator, false},
+    {"RichTextBox1", -1, K::LogBox, "framBeta", 120, 1320, 2775, 6855, {}},
+};
+
+std::vector<ControlDesign> buildDesign()
+{
+    std::vector<ControlDesign> design(kOtherControls.begin(), kOtherControls.begin() + 3);
+    addTable(design);
+    design.insert(design.end(), kOtherControls.begin() + 3, kOtherControls.end());
+    return design;
+}
+
+} // namespace
+
+const std::vector<ControlDesign> &windowDesign()
+{
+    static const std::vector<ControlDesign> design = buildDesign();
+    return design;
+}
+
+const std::vector<QString> &tabOrder()
+{
+    static const std::vector<QString> order = [] {
+        std::vector<QString> names = {"cmbCOM", "cmdOpen", "cmdClose"};
+        for (int i = 0; i <= kDetectorCount; ++i)
+            names.push_back(QStringLiteral("cmdInit(%1)").arg(i));
+        names.insert(names.end(), {"cmdReset", "cmdInfo", "cmdSend", "txtSend", "chkRTSCTS",
+                                   "cmdProg", "cmbDetektor", "RichTextBox1"});
+        return names;
+    }();
+    return order;
+}
+
+} // namespace talvor

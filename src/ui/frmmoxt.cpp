@@ -1,0 +1,189 @@
+#include "frmmoxt.h"
+
+#include "reportdisplay.h"
+#include "shape.h"
+#include "trafficlogview.h"
+
+#include "protocol/commandbytes.h"
+#include "protocol/receivepoll.h"
+#include "protocol/sendbyte.h"
+#include "serial/connection.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace talvor {
+
+frmMOXT::frmMOXT(std::unique_ptr<CommComponent> comm, SettingsStore &settings, QWidget *parent)
+    : QWidget(parent)
+    , m_comm(std::move(comm))
+    , m_settings(settings)
+{
+    setObjectName(QStringLiteral("frmMOXT"));
+    setWindowTitle(QStringLiteral("Talvor-Tester"));
+    // The layout is fixed: nothing moves or resizes at run time.
+    setFixedSize(twipsToPixels(kClientWidthTwips), twipsToPixels(kClientHeightTwips));
+    m_controls = buildControls(this);
+    m_controls.RichTextBox1->setLog(&m_log);
+    m_timer.setObjectName(QStringLiteral("Timer1"));
+    m_timer.setInterval(kPollInterval);
+    connectEvents();
+}
+
+frmMOXT::~frmMOXT() = default;
+
+void frmMOXT::connectEvents()
+{
+    Controls &c = m_controls;
+    connect(c.cmdReset, &QPushButton::clicked, this, &frmMOXT::resetDisplay);
+    connect(c.txtSend, &QLineEdit::textChanged, this, &frmMOXT::updateSendButton);
+    connect(c.cmdOpen, &QPushButton::clicked, this, &frmMOXT::connectPort);
+    connect(c.cmdClose, &QPushButton::clicked, this, &frmMOXT::disconnectPort);
+    // activated: every choice the user makes in the list, also of the entry already chosen.
+    connect(c.cmbCOM, &QComboBox::activated, this, &frmMOXT::disconnectPort);
+    // toggled: every change of state, by the user or by code (start-up restores the choice).
+    connect(c.chkRTSCTS, &QCheckBox::toggled, this, &frmMOXT::saveHandshakeChoice);
+    connect(&m_timer, &QTimer::timeout, this, &frmMOXT::receivePoll);
+    for (int i = 0; i <= kDetectorCount; ++i)
+        connect(c.cmdInit[i], &QPushButton::clicked, this, [this, i] { sendInitCommand(i); });
+    connect(c.cmdInfo, &QPushButton::clicked, this, &frmMOXT::requestSystemInfo);
+    connect(c.cmdProg, &QPushButton::clicked, this, &frmMOXT::programAddress);
+    connect(c.cmdSend, &QPushButton::clicked, this, &frmMOXT::sendTypedByte);
+}
+
+void frmMOXT::setErrorLine(const QString &text)
+{
+    QLabel *line = m_controls.lblFehler;
+    line->setText(text);
+    // The error line grows to the right on one line, as wide as its text.
+    line->resize(line->sizeHint().width(), line->height());
+}
+
+void frmMOXT::resetDisplay()
+{
+    resetDetectorTable(m_controls);
+    m_log.clear();
+    m_controls.RichTextBox1->refresh();
+}
+
+void frmMOXT::updateSendButton()
+{
+    // A value that does not fit leaves the button as it was.
+    if (const auto byte = sendByteFor(m_controls.txtSend->text())) {
+        setTag(m_controls.cmdSend, byte->tag);
+        m_controls.cmdSend->setText(byte->caption);
+    }
+}
+
+void frmMOXT::connectPort()
+{
+    setErrorLine({});
+    m_decoder.clear();
+    const ConnectOutcome outcome = openConnection(*m_comm, m_controls.cmbCOM->currentIndex() + 1,
+                                                  m_controls.chkRTSCTS->isChecked());
+    if (outcome.error) {
+        setErrorLine(errorLineText(*outcome.error));
+        return;
+    }
+    if (outcome.opened)
+        m_controls.chkRTSCTS->setEnabled(false);
+}
+
+void frmMOXT::disconnectPort()
+{
+    setErrorLine({});
+    const DisconnectOutcome outcome = closeConnection(*m_comm);
+    if (outcome.error) {
+        setErrorLine(errorLineText(*outcome.error));
+        return;
+    }
+    if (outcome.closed)
+        m_controls.chkRTSCTS->setEnabled(true);
+}
+
+void frmMOXT::saveHandshakeChoice()
+{
+    m_settings.writeText(kPortSection, kRtsCtsKey,
+                         m_controls.chkRTSCTS->isChecked() ? QStringLiteral("1")
+                                                           : QStringLiteral("0"));
+}
+
+void frmMOXT::showLostDevice()
+{
+    // The component closed a port whose device vanished; say why the link dropped and let the
+    // user choose the handshake again for the next connect.
+    if (const auto lost = m_comm->takeDeviceLost()) {
+        setErrorLine(errorLineText(*lost));
+        m_controls.chkRTSCTS->setEnabled(true);
+    }
+}
+
+void frmMOXT::receivePoll()
+{
+    showLostDevice();
+    const PollOutcome outcome = runReceivePoll(*m_comm, m_decoder, m_log);
+    showLineStates(m_controls, outcome.lines);
+    if (outcome.received)
+        m_controls.RichTextBox1->refresh();
+    showReports(m_controls, outcome.reports);
+}
+
+void frmMOXT::sendCommand(quint8 byte)
+{
+    setErrorLine({});
+    if (const CommStatus error = sendCommandByte(*m_comm, byte))
+        setErrorLine(errorLineText(*error));
+}
+
+void frmMOXT::sendInitCommand(int index)
+{
+    sendCommand(initCommandByte(index));
+}
+
+void frmMOXT::requestSystemInfo()
+{
+    sendCommand(kSysInfoCommand);
+}
+
+void frmMOXT::programAddress()
+{
+    sendCommand(programCommandByte(m_controls.cmbDetektor->currentIndex()));
+}
+
+void frmMOXT::sendTypedByte()
+{
+    setErrorLine({});
+    const CommResult<bool> open = m_comm->portOpen();
+    if (!open.ok()) {
+        setErrorLine(errorLineText(open.error()));
+        return;
+    }
+    if (!open.value())
+        return;
+    // Bytes received so far go into the log before the marker, the answer after it.
+    receivePoll();
+    const char byte = static_cast<char>(sendByteValue(tag(m_controls.cmdSend)));
+    if (const CommStatus error = m_comm->output(QByteArrayView(&byte, 1))) {
+        setErrorLine(errorLineText(*error));
+        return;
+    }
+    m_log.appendMarker(m_controls.cmdSend->text().left(4).toLatin1());
+    m_controls.RichTextBox1->refresh();
+    receivePoll();
+}
+
+void frmMOXT::closeEvent(QCloseEvent *event)
+{
+    // The shut-down never refuses or delays the close.
+    if (!m_unloaded && m_unload) {
+        m_unloaded = true;
+        m_unload();
+    }
+    event->accept();
+}
+
+} // namespace talvor

@@ -1,0 +1,75 @@
+#pragma once
+
+#include "controls.h"
+
+#include "protocol/reportdecoder.h"
+#include "protocol/trafficlog.h"
+#include "serial/commcomponent.h"
+
+#include <QTimer>
+#include <QWidget>
+
+#include <chrono>
+#include <functional>
+#include <memory>
+
+namespace talvor {
+
+class SettingsStore;
+
+// The one window of the program. It holds the controls, the poll timer Timer1, the serial port
+// component MSComm1, the receive buffer (inside the report decoder) and the traffic log; each
+// event of a control lands in one handler below, which runs the matching steps and shows their
+// outcome in the controls.
+class frmMOXT : public QWidget {
+    Q_OBJECT
+public:
+    static constexpr std::chrono::milliseconds kPollInterval{50};
+
+    frmMOXT(std::unique_ptr<CommComponent> comm, SettingsStore &settings,
+            QWidget *parent = nullptr);
+    ~frmMOXT() override;
+
+    Controls &controls() { return m_controls; }
+    CommComponent &MSComm1() { return *m_comm; }
+    SettingsStore &settings() { return m_settings; }
+    QTimer &Timer1() { return m_timer; }
+    ReportDecoder &receiveBuffer() { return m_decoder; }
+    const TrafficLog &trafficLog() const { return m_log; }
+
+    // Runs once when the window closes, by whatever means (the shut-down).
+    void setUnloadHandler(std::function<void()> handler) { m_unload = std::move(handler); }
+
+    // The handlers, one per event of the controls.
+    void resetDisplay();                  // cmdReset Click
+    void updateSendButton();              // txtSend Change
+    void connectPort();                   // cmdOpen Click
+    void disconnectPort();                // cmdClose Click; also cmbCOM choice and shut-down
+    void saveHandshakeChoice();           // chkRTSCTS change of state
+    void receivePoll();                   // Timer1 tick; also run by cmdSend
+    void sendInitCommand(int index);      // cmdInit(index) Click
+    void requestSystemInfo();             // cmdInfo Click
+    void programAddress();                // cmdProg Click
+    void sendTypedByte();                 // cmdSend Click
+
+    void setErrorLine(const QString &text);
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void connectEvents();
+    void sendCommand(quint8 byte);
+    void showLostDevice();
+
+    Controls m_controls;
+    std::unique_ptr<CommComponent> m_comm;
+    SettingsStore &m_settings;
+    ReportDecoder m_decoder;
+    TrafficLog m_log;
+    QTimer m_timer;
+    std::function<void()> m_unload;
+    bool m_unloaded = false;
+};
+
+} // namespace talvor

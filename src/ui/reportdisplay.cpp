@@ -1,0 +1,101 @@
+#include "reportdisplay.h"
+
+#include "shape.h"
+
+#include "protocol/hexformat.h"
+#include "protocol/reportformat.h"
+
+#include <QLabel>
+#include <QLocale>
+#include <QTime>
+
+#include <array>
+
+namespace talvor {
+
+void resetDetectorTable(Controls &c)
+{
+    for (int i = 1; i <= kDetectorCount; ++i) {
+        c.lblDetektor[i]->setText(QString::number(i));
+        c.lblAdresse[i]->setText({});
+        setBackground(c.lblAdresse[i], kWhite);
+        for (QLabel *label : {c.lblRaw[i], c.lblZeit[i], c.lblCV[i], c.lblRawCV[i], c.lblZeitCV[i]})
+            label->setText({});
+    }
+    for (QLabel *label : {c.lblSysRaw, c.lblSW, c.lblHW, c.lblSN})
+        label->setText({});
+}
+
+void showLineStates(Controls &c, const LineStates &lines)
+{
+    c.Shape1->setFillStyle(lines.open ? Shape::Solid : Shape::Transparent);
+    setBackground(c.lblRTS, lines.rts ? kGreen : kWhite);
+    setBackground(c.lblCTS, lines.cts ? kGreen : kWhite);
+}
+
+namespace {
+
+void showAddress(Controls &c, const Report &report, const QString &time)
+{
+    const int d = report.detector;
+    const auto *bytes = reinterpret_cast<const quint8 *>(report.frame.constData());
+    c.lblRaw[d]->setText(hexPairs(report.frame));
+    c.lblZeit[d]->setText(time);
+    const AddressText address = addressText(bytes[2], bytes[3]);
+    c.lblAdresse[d]->setText(address.text);
+    setBackground(c.lblAdresse[d], address.lightGreen ? kLightGreen : kWhite);
+}
+
+void showCv(Controls &c, const Report &report, const QString &time)
+{
+    const int d = report.detector;
+    c.lblRawCV[d]->setText(hexPairs(report.frame));
+    c.lblZeitCV[d]->setText(time);
+    c.lblCV[d]->setText(QString::number(static_cast<quint8>(report.frame.at(2))));
+}
+
+void showSystemInfo(Controls &c, const Report &report)
+{
+    const auto *bytes = reinterpret_cast<const quint8 *>(report.frame.constData());
+    c.lblSysRaw->setText(hexPairs(report.frame));
+    c.lblSW->setText(versionText(bytes[3]));
+    c.lblHW->setText(versionText(bytes[4]));
+    c.lblSN->setText(serialNumberText(bytes[1], bytes[2]));
+}
+
+} // namespace
+
+void showReports(Controls &c, const std::vector<Report> &reports)
+{
+    if (reports.empty())
+        return;
+    // Of several reports for the same cells in one run only the last stays visible, so only the
+    // last is written: a device streaming reports costs one label update per cell and poll.
+    std::array<const Report *, kDetectorCount + 1> address{};
+    std::array<const Report *, kDetectorCount + 1> cv{};
+    const Report *systemInfo = nullptr;
+    for (const Report &report : reports) {
+        switch (report.kind) {
+        case ReportKind::Address:
+            address[report.detector] = &report;
+            break;
+        case ReportKind::Cv:
+            cv[report.detector] = &report;
+            break;
+        case ReportKind::SystemInfo:
+            systemInfo = &report;
+            break;
+        }
+    }
+    const QString time = timeOfDayText(QTime::currentTime(), QLocale());
+    for (int d = 1; d <= kDetectorCount; ++d) {
+        if (address[d])
+            showAddress(c, *address[d], time);
+        if (cv[d])
+            showCv(c, *cv[d], time);
+    }
+    if (systemInfo)
+        showSystemInfo(c, *systemInfo);
+}
+
+} // namespace talvor

@@ -1,0 +1,184 @@
+#include "controls.h"
+#include "shape.h"
+#include "trafficlogview.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QHash>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace talvor {
+
+namespace {
+
+// The design's font is "MS Sans Serif" 8.25 pt. Where it is missing (every Linux system), a face
+// with the same narrow metrics stands in, so that every text still fits its cell; fontconfig's own
+// choice, DejaVu Sans, is too wide for "Anfordern" and "Initialisiere Detektoren".
+QFont designFont(bool bold)
+{
+    static const bool substituted = [] {
+        QFont::insertSubstitutions(QStringLiteral("MS Sans Serif"),
+                                   {QStringLiteral("Liberation Sans"), QStringLiteral("Arial")});
+        return true;
+    }();
+    Q_UNUSED(substituted);
+    QFont font(QStringLiteral("MS Sans Serif"));
+    font.setPointSizeF(8.25);
+    font.setBold(bold);
+    return font;
+}
+
+void styleLabel(QLabel *label, LabelStyle style)
+{
+    switch (style) {
+    case LabelStyle::Header:
+        label->setFont(designFont(true));
+        [[fallthrough]];
+    case LabelStyle::Cell:
+        label->setFrameStyle(QFrame::Box | QFrame::Plain);
+        label->setAlignment(Qt::AlignCenter);
+        setBackground(label, kWhite);
+        break;
+    case LabelStyle::Indicator:
+        label->setFrameStyle(QFrame::Box | QFrame::Plain);
+        label->setAlignment(Qt::AlignCenter);
+        label->setAutoFillBackground(true);
+        break;
+    case LabelStyle::ErrorLine:
+    case LabelStyle::None:
+        break;
+    }
+}
+
+QWidget *createControl(const ControlDesign &design, QWidget *parent)
+{
+    switch (design.kind) {
+    case ControlKind::Frame:
+        return new QGroupBox(design.text, parent);
+    case ControlKind::Label: {
+        auto *label = new QLabel(design.text, parent);
+        styleLabel(label, design.style);
+        return label;
+    }
+    case ControlKind::Button:
+        return new QPushButton(design.text, parent);
+    case ControlKind::ComboBox:
+        return new QComboBox(parent); // a pure drop-down list: not editable
+    case ControlKind::CheckBox:
+        return new QCheckBox(design.text, parent);
+    case ControlKind::TextBox:
+        return new QLineEdit(design.text, parent);
+    case ControlKind::Shape:
+        return new Shape(parent);
+    case ControlKind::LogBox:
+        return new TrafficLogView(parent);
+    }
+    return nullptr;
+}
+
+template <typename T> T *find(const QHash<QString, QWidget *> &made, const QString &name)
+{
+    return qobject_cast<T *>(made.value(name));
+}
+
+template <typename T>
+void fillArray(ControlArray<T> &array, const QHash<QString, QWidget *> &made, const char *name)
+{
+    for (int i = 0; i <= kDetectorCount; ++i)
+        array[i] = find<T>(made, QStringLiteral("%1(%2)").arg(QLatin1String(name)).arg(i));
+}
+
+Controls collect(const QHash<QString, QWidget *> &made)
+{
+    Controls c;
+    c.Frame1 = find<QGroupBox>(made, "Frame1");
+    c.Frame = find<QGroupBox>(made, "Frame");
+    c.framBeta = find<QGroupBox>(made, "framBeta");
+    fillArray(c.lblDetektor, made, "lblDetektor");
+    fillArray(c.lblAdresse, made, "lblAdresse");
+    fillArray(c.lblRaw, made, "lblRaw");
+    fillArray(c.lblZeit, made, "lblZeit");
+    fillArray(c.cmdInit, made, "cmdInit");
+    fillArray(c.lblCV, made, "lblCV");
+    fillArray(c.lblRawCV, made, "lblRawCV");
+    fillArray(c.lblZeitCV, made, "lblZeitCV");
+    c.cmbCOM = find<QComboBox>(made, "cmbCOM");
+    c.cmdOpen = find<QPushButton>(made, "cmdOpen");
+    c.cmdClose = find<QPushButton>(made, "cmdClose");
+    c.Shape1 = find<Shape>(made, "Shape1");
+    c.cmdReset = find<QPushButton>(made, "cmdReset");
+    c.Lavel = find<QLabel>(made, "Lavel");
+    c.lasd = find<QLabel>(made, "lasd");
+    c.Label1 = find<QLabel>(made, "Label1");
+    c.Label2 = find<QLabel>(made, "Label2");
+    c.cmdInfo = find<QPushButton>(made, "cmdInfo");
+    c.lblSysRaw = find<QLabel>(made, "lblSysRaw");
+    c.lblHW = find<QLabel>(made, "lblHW");
+    c.lblSW = find<QLabel>(made, "lblSW");
+    c.lblSN = find<QLabel>(made, "lblSN");
+    c.lblFehler = find<QLabel>(made, "lblFehler");
+    c.cmbDetektor = find<QComboBox>(made, "cmbDetektor");
+    c.cmdProg = find<QPushButton>(made, "cmdProg");
+    c.txtSend = find<QLineEdit>(made, "txtSend");
+    c.cmdSend = find<QPushButton>(made, "cmdSend");
+    c.chkRTSCTS = find<QCheckBox>(made, "chkRTSCTS");
+    c.lblCTS = find<QLabel>(made, "lblCTS");
+    c.lblRTS = find<QLabel>(made, "lblRTS");
+    c.RichTextBox1 = find<TrafficLogView>(made, "RichTextBox1");
+    return c;
+}
+
+void applyTabOrder(const QHash<QString, QWidget *> &made)
+{
+    const std::vector<QString> &order = tabOrder();
+    for (std::size_t i = 1; i < order.size(); ++i)
+        QWidget::setTabOrder(made.value(order[i - 1]), made.value(order[i]));
+    made.value(order.front())->setFocus();
+}
+
+} // namespace
+
+Controls buildControls(QWidget *window)
+{
+    window->setFont(designFont(false));
+    QHash<QString, QWidget *> made;
+    for (const ControlDesign &design : windowDesign()) {
+        QWidget *parent = design.container.isEmpty() ? window : made.value(design.container);
+        QWidget *control = createControl(design, parent);
+        control->setObjectName(design.objectName());
+        control->setGeometry(twipsToPixels(design.left), twipsToPixels(design.top),
+                             twipsToPixels(design.width), twipsToPixels(design.height));
+        control->setVisible(design.visible);
+        made.insert(design.objectName(), control);
+    }
+    applyTabOrder(made);
+    return collect(made);
+}
+
+void setBackground(QLabel *label, const QColor &colour)
+{
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::Window, colour);
+    label->setPalette(palette);
+    label->setAutoFillBackground(true);
+}
+
+QColor background(const QLabel *label)
+{
+    return label->palette().color(QPalette::Window);
+}
+
+QString tag(const QPushButton *button)
+{
+    return button->property("Tag").toString();
+}
+
+void setTag(QPushButton *button, const QString &value)
+{
+    button->setProperty("Tag", value);
+}
+
+} // namespace talvor

@@ -1,0 +1,238 @@
+// Connect, disconnect, the handshake check box and the port list: the state table on a real
+// pseudo-terminal through the real component, and with a fake component for refusals that a
+// pseudo-terminal cannot produce.
+#include "app/settingsstore.h"
+#include "app/startup.h"
+#include "serial/qtcommcomponent.h"
+#include "support/fakecomm.h"
+#include "support/pseudoterminal.h"
+#include "ui/frmmoxt.h"
+#include "ui/shape.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+
+using namespace talvor;
+using test::FakeComm;
+
+class ConnectionTest : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<SettingsStore> m_settings;
+    std::unique_ptr<frmMOXT> m_window;
+    FakeComm *m_fake = nullptr;
+
+    Controls &start(std::unique_ptr<CommComponent> comm)
+    {
+        m_settings = std::make_unique<SettingsStore>();
+        m_window = std::make_unique<frmMOXT>(std::move(comm), *m_settings);
+        startUp(*m_window, {});
+        return m_window->controls();
+    }
+    Controls &startFake()
+    {
+        auto fake = std::make_unique<FakeComm>();
+        m_fake = fake.get();
+        return start(std::move(fake));
+    }
+    Controls &startReal() { return start(std::make_unique<QtCommComponent>()); }
+    void choosePort(int position)
+    {
+        QComboBox *list = m_window->controls().cmbCOM;
+        list->setCurrentIndex(position);
+        emit list->activated(position);
+    }
+    bool portOpen() { return m_window->MSComm1().portOpen().value(); }
+
+private slots:
+    void init()
+    {
+        QSettings s(QSettings::NativeFormat, QSettings::UserScope, "MOXT", "MOXT");
+        s.clear();
+        s.sync();
+    }
+    void cleanup() { m_window.reset(); }
+
+    void connectSetsHandshakeAndPort_data()
+    {
+        QTest::addColumn<int>("position");
+        QTest::addColumn<bool>("rtsCts");
+        QTest::addColumn<int>("handshake");
+        QTest::newRow("COM 3 with RTS/CTS") << 2 << true << 2;
+        QTest::newRow("COM 1 without handshake") << 0 << false << 0;
+        QTest::newRow("COM 16 with RTS/CTS") << 15 << true << 2;
+    }
+
+    void connectSetsHandshakeAndPort()
+    {
+        QFETCH(int, position);
+        QFETCH(bool, rtsCts);
+        QFETCH(int, handshake);
+        Controls &c = startFake();
+        c.chkRTSCTS->setChecked(rtsCts);
+        choosePort(position);
+        m_fake->calls.clear();
+        c.cmdOpen->click();
+        QCOMPARE(m_fake->handshake, handshake);
+        QCOMPARE(m_fake->port, position + 1);
+        QVERIFY(m_fake->open);
+        QVERIFY(!c.chkRTSCTS->isEnabled());
+        QCOMPARE(m_fake->calls, (std::vector<FakeComm::Op>{FakeComm::PortOpenRead,
+                                                            FakeComm::Handshaking,
+                                                            FakeComm::CommPort, FakeComm::Open}));
+    }
+
+    void connectWhileOpenOnlyEmptiesErrorLineAndBuffer()
+    {
+        Controls &c = startFake();
+        c.cmdOpen->click();
+        m_window->receiveBuffer().append(QByteArray::fromHex("FC05"));
+        m_window->setErrorLine("Fehler 1 alt");
+        m_fake->calls.clear();
+        c.cmdOpen->click();
+        QCOMPARE(c.lblFehler->text(), QString());
+        QVERIFY(m_window->receiveBuffer().pending().isEmpty());
+        QCOMPARE(m_fake->calls, std::vector<FakeComm::Op>{FakeComm::PortOpenRead});
+        QVERIFY(m_fake->open);
+    }
+
+    void refusedOpenShowsTheFailureAndKeepsSettings()
+    {
+        Controls &c = startFake();
+        m_fake->failOn(FakeComm::Open, {10, "COM 1 konnte nicht geöffnet werden."});
+        c.cmdOpen->click();
+        QCOMPARE(c.lblFehler->text(), QStringLiteral("Fehler 10 COM 1 konnte nicht geöffnet werden."));
+        QVERIFY(!m_fake->open);
+        QVERIFY(c.chkRTSCTS->isEnabled());
+        QCOMPARE(m_fake->handshake, 2);
+        QCOMPARE(m_fake->port, 1);
+        // The failure stays until the next action empties the error line.
+        m_window->receivePoll();
+        QVERIFY(c.lblFehler->text().startsWith("Fehler 10"));
+        m_fake->clearFailures();
+        c.cmdOpen->click();
+        QCOMPARE(c.lblFehler->text(), QString());
+        QVERIFY(m_fake->open);
+    }
+
+    void refusedCloseKeepsTheCheckBoxDisabled()
+    {
+        Controls &c = startFake();
+        c.cmdOpen->click();
+        m_fake->failOn(FakeComm::Close, {8, "kaputt"});
+        c.cmdClose->click();
+        QCOMPARE(c.lblFehler->text(), QStringLiteral("Fehler 8 kaputt"));
+        QVERIFY(!c.chkRTSCTS->isEnabled());
+        QVERIFY(m_fake->open);
+    }
+
+    void unreadablePortStateIsShown()
+    {
+        Controls &c = startFake();
+        m_fake->failOn(FakeComm::PortOpenRead, {7, "Lesen fehlgeschlagen"});
+        c.cmdOpen->click();
+        QCOMPARE(c.lblFehler->text(), QStringLiteral("Fehler 7 Lesen fehlgeschlagen"));
+        c.cmdClose->click();
+        QCOMPARE(c.lblFehler->text(), QStringLiteral("Fehler 7 Lesen fehlgeschlagen"));
+    }
+
+    void closedDisconnectOnlyEmptiesTheErrorLine()
+    {
+        Controls &c = startFake();
+        m_window->setErrorLine("Fehler 1 alt");
+        m_fake->calls.clear();
+        c.cmdClose->click();
+        QCOMPARE(c.lblFehler->text(), QString());
+        QCOMPARE(m_fake->calls, std::vector<FakeComm::Op>{FakeComm::PortOpenRead});
+    }
+
+    void handshakeChangeWhileClosedIsRemembered()
+    {
+        Controls &c = startFake();
+        c.chkRTSCTS->click();
+        QCOMPARE(m_settings->readText("Port", "RTSCTS", "?"), QStringLiteral("0"));
+        c.chkRTSCTS->click();
+        QCOMPARE(m_settings->readText("Port", "RTSCTS", "?"), QStringLiteral("1"));
+    }
+
+    void realPortOpensSendsAndCloses()
+    {
+        test::PseudoTerminal device;
+        QVERIFY(device.isValid());
+        test::mapPort(3, device.slavePath());
+        Controls &c = startReal();
+        choosePort(2);
+        c.chkRTSCTS->setChecked(false);
+        c.cmdOpen->click();
+        QCOMPARE(c.lblFehler->text(), QString());
+        QVERIFY(portOpen());
+        QVERIFY(!c.chkRTSCTS->isEnabled());
+        QTRY_COMPARE(c.Shape1->fillStyle(), Shape::Solid);
+        c.cmdInfo->click();
+        QCOMPARE(device.read(1), QByteArray("\x60"));
+
+        c.cmdOpen->click(); // again: stays open, nothing reopened
+        QVERIFY(portOpen());
+        c.cmdInfo->click();
+        QCOMPARE(device.read(1), QByteArray("\x60"));
+
+        c.cmdClose->click();
+        QVERIFY(!portOpen());
+        QVERIFY(c.chkRTSCTS->isEnabled());
+        QCOMPARE(c.lblFehler->text(), QString());
+        QTRY_COMPARE(c.Shape1->fillStyle(), Shape::Transparent);
+    }
+
+    void choosingAnotherPortDisconnects()
+    {
+        test::PseudoTerminal device;
+        test::mapPort(1, device.slavePath());
+        Controls &c = startReal();
+        c.cmdOpen->click();
+        QVERIFY(portOpen());
+        choosePort(4);
+        QVERIFY(!portOpen());
+        QVERIFY(c.chkRTSCTS->isEnabled());
+        QCOMPARE(c.lblFehler->text(), QString());
+    }
+
+    void missingDeviceFailsWithItsPath()
+    {
+        test::mapPort(5, "/dev/talvor-does-not-exist");
+        Controls &c = startReal();
+        choosePort(4);
+        c.cmdOpen->click();
+        QVERIFY2(c.lblFehler->text().startsWith("Fehler 2 "), qPrintable(c.lblFehler->text()));
+        QVERIFY(c.lblFehler->text().contains("/dev/talvor-does-not-exist"));
+        QVERIFY(!portOpen());
+        QVERIFY(c.chkRTSCTS->isEnabled());
+        // The error line widens to the right on one line, from its place.
+        QCOMPARE(c.lblFehler->pos(), QPoint(8, 56));
+        QVERIFY(c.lblFehler->width() >= c.lblFehler->fontMetrics().horizontalAdvance(c.lblFehler->text()));
+    }
+
+    void unpluggedDeviceIsShownAtTheNextTick()
+    {
+        auto device = std::make_unique<test::PseudoTerminal>();
+        test::mapPort(1, device->slavePath());
+        Controls &c = startReal();
+        c.cmdOpen->click();
+        QTRY_COMPARE(c.Shape1->fillStyle(), Shape::Solid);
+        device->closeMaster();
+        QTRY_VERIFY(c.lblFehler->text().startsWith("Fehler 9 "));
+        QVERIFY(c.chkRTSCTS->isEnabled());
+        QVERIFY(!portOpen());
+        QTRY_COMPARE(c.Shape1->fillStyle(), Shape::Transparent);
+        // It is shown once; the user's next action empties it.
+        c.cmdClose->click();
+        QTest::qWait(150);
+        QCOMPARE(c.lblFehler->text(), QString());
+    }
+};
+
+QTEST_MAIN(ConnectionTest)
+#include "tst_connection.moc"
