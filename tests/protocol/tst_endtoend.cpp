@@ -1,0 +1,296 @@
+// The receive and send paths end to end: the real window and component on a pseudo-terminal
+// that plays the device, with a fake component for the failures a pseudo-terminal cannot make.
+#include "app/settingsstore.h"
+#include "app/startup.h"
+#include "serial/qtcommcomponent.h"
+#include "support/fakecomm.h"
+#include "support/pseudoterminal.h"
+#include "ui/frmmoxt.h"
+#include "ui/shape.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QTest>
+
+using namespace talvor;
+
+namespace {
+
+QByteArray bytes(const char *hex)
+{
+    return QByteArray::fromHex(hex);
+}
+
+} // namespace
+
+class EndToEndTest : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<test::PseudoTerminal> m_device;
+    std::unique_ptr<SettingsStore> m_settings;
+    std::unique_ptr<frmMOXT> m_window;
+    test::FakeComm *m_fake = nullptr;
+
+    Controls &start(std::unique_ptr<CommComponent> comm)
+    {
+        m_settings = std::make_unique<SettingsStore>();
+        m_window = std::make_unique<frmMOXT>(std::move(comm), *m_settings);
+        startUp(*m_window, {});
+        return m_window->controls();
+    }
+    Controls &startConnected()
+    {
+        m_device = std::make_unique<test::PseudoTerminal>();
+        test::mapPort(1, m_device->slavePath());
+        Controls &c = start(std::make_unique<QtCommComponent>());
+        c.cmdOpen->click();
+        return c;
+    }
+    Controls &startFake(bool open = true)
+    {
+        auto fake = std::make_unique<test::FakeComm>();
+        m_fake = fake.get();
+        m_fake->open = open;
+        return start(std::move(fake));
+    }
+    // Lets the device's bytes arrive and be polled.
+    void deliver(const QByteArray &data)
+    {
+        QVERIFY(m_device->write(data));
+        QTest::qWait(150);
+    }
+    QString log() const { return QString::fromLatin1(m_window->trafficLog().text()); }
+
+private slots:
+    void initTestCase() { QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany)); }
+    void cleanup()
+    {
+        m_window.reset();
+        m_device.reset();
+    }
+
+    void reportsFillTheirCells_data()
+    {
+        QTest::addColumn<QByteArray>("frame");
+        QTest::addColumn<QString>("cell");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QColor>("colour"); // invalid: not checked
+        const QColor none;
+        const QColor white(255, 255, 255), lightGreen(128, 255, 128);
+        QTest::newRow("free") << bytes("FC05 0000 FF") << "lblAdresse(5)" << "frei" << white;
+        QTest::newRow("free raw") << bytes("FC05 0000 FF") << "lblRaw(5)" << "FC 05 00 00 FF"
+                                  << none;
+        QTest::newRow("free, bit 7") << bytes("FC05 8000 FF") << "lblAdresse(5)" << "frei"
+                                     << white;
+        QTest::newRow("<") << bytes("FC03 802A FF") << "lblAdresse(3)" << "< 42" << lightGreen;
+        QTest::newRow(">") << bytes("FC03 0100 FF") << "lblAdresse(3)" << "> 256" << lightGreen;
+        QTest::newRow("unknown") << bytes("FC03 F777 FF") << "lblAdresse(3)" << "unbek."
+                                 << lightGreen;
+        QTest::newRow("row 24") << bytes("FC18 0001 FF") << "lblAdresse(24)" << "> 1"
+                                << lightGreen;
+        QTest::newRow("cv") << bytes("FE07 2A FF") << "lblCV(7)" << "42" << none;
+        QTest::newRow("cv raw") << bytes("FE07 2A FF") << "lblRawCV(7)" << "FE 07 2A FF" << none;
+        QTest::newRow("sys raw") << bytes("FD0102170BFF") << "lblSysRaw" << "FD 01 02 17 0B FF"
+                                 << none;
+        QTest::newRow("sw") << bytes("FD0102170BFF") << "lblSW" << "2.3" << none;
+        QTest::newRow("hw") << bytes("FD0102170BFF") << "lblHW" << "1.1" << none;
+        QTest::newRow("sn") << bytes("FD0102170BFF") << "lblSN" << "258" << none;
+        QTest::newRow("sn high") << bytes("FD8100170BFF") << "lblSN" << "33024" << none;
+        QTest::newRow("after noise") << bytes("0011 FC05 0000 FF") << "lblRaw(5)"
+                                     << "FC 05 00 00 FF" << none;
+    }
+
+    void reportsFillTheirCells()
+    {
+        QFETCH(QByteArray, frame);
+        QFETCH(QString, cell);
+        QFETCH(QString, text);
+        QFETCH(QColor, colour);
+        startConnected();
+        deliver(frame);
+        auto *label = m_window->findChild<QLabel *>(cell);
+        QVERIFY(label);
+        QCOMPARE(label->text(), text);
+        if (colour.isValid())
+            QCOMPARE(background(label), colour);
+        QVERIFY(m_window->receiveBuffer().pending().isEmpty());
+    }
+
+    void timeOfDayIsTheLongTimeWithoutZone()
+    {
+        Controls &c = startConnected();
+        deliver(bytes("FC05 0000 FF FE05 01 FF"));
+        const QRegularExpression german(QStringLiteral("^\\d\\d:\\d\\d:\\d\\d$"));
+        QVERIFY2(german.match(c.lblZeit[5]->text()).hasMatch(), qPrintable(c.lblZeit[5]->text()));
+        QVERIFY2(german.match(c.lblZeitCV[5]->text()).hasMatch(),
+                 qPrintable(c.lblZeitCV[5]->text()));
+        const QTime shown = QTime::fromString(c.lblZeit[5]->text(), "HH:mm:ss");
+        QVERIFY(qAbs(shown.secsTo(QTime::currentTime())) <= 2);
+    }
+
+    void frameSplitAcrossTicks()
+    {
+        Controls &c = startConnected();
+        deliver(bytes("FC0980"));
+        QCOMPARE(c.lblAdresse[9]->text(), QString());
+        deliver(bytes("2AFF"));
+        QCOMPARE(c.lblAdresse[9]->text(), QStringLiteral("< 42"));
+        QCOMPARE(log(), QStringLiteral("FC 09 80 2A FF "));
+    }
+
+    void logShowsOneFrameToALine()
+    {
+        startConnected();
+        deliver(bytes("FC0512 34FF FE072AFF"));
+        deliver(bytes("FD0102170BFF 00"));
+        QCOMPARE(log(), QStringLiteral("FC 05 12 34 FF\r\nFE 07 2A FF\r\nFD 01 02 17 0B FF 00 "));
+    }
+
+    void commandButtonsSendTheirByte_data()
+    {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<int>("detectorChoice");
+        QTest::addColumn<QByteArray>("sent");
+        QTest::newRow("init all") << "cmdInit(0)" << 0 << bytes("20");
+        QTest::newRow("request 1") << "cmdInit(1)" << 0 << bytes("41");
+        QTest::newRow("request 24") << "cmdInit(24)" << 0 << bytes("58");
+        QTest::newRow("sys info") << "cmdInfo" << 0 << bytes("60");
+        QTest::newRow("program 1") << "cmdProg" << 0 << bytes("81");
+        QTest::newRow("program 24") << "cmdProg" << 23 << bytes("98");
+    }
+
+    void commandButtonsSendTheirByte()
+    {
+        QFETCH(QString, button);
+        QFETCH(int, detectorChoice);
+        QFETCH(QByteArray, sent);
+        Controls &c = startConnected();
+        c.cmbDetektor->setCurrentIndex(detectorChoice);
+        auto *b = m_window->findChild<QPushButton *>(button);
+        b->click();
+        b->click();
+        QCOMPARE(m_device->read(2), sent + sent);
+        QCOMPARE(m_device->readAll(), QByteArray());
+        // Commands leave no trace in the log and do not touch the labels.
+        QCOMPARE(log(), QString());
+        QCOMPARE(c.lblSysRaw->text(), QString());
+    }
+
+    void closedPortButtonsOnlyEmptyTheErrorLine()
+    {
+        Controls &c = startFake(false);
+        for (QPushButton *b : {c.cmdInit[0], c.cmdInit[7], c.cmdInfo, c.cmdProg, c.cmdSend}) {
+            m_window->setErrorLine("Fehler 1 alt");
+            m_fake->calls.clear();
+            b->click();
+            QCOMPARE(c.lblFehler->text(), QString());
+            QCOMPARE(m_fake->calls, std::vector<test::FakeComm::Op>{test::FakeComm::PortOpenRead});
+        }
+        QCOMPARE(m_fake->sent, QByteArray());
+        QCOMPARE(log(), QString());
+    }
+
+    void refusedWriteIsShown()
+    {
+        Controls &c = startFake();
+        m_fake->failOn(test::FakeComm::Output, {8, "Senden an COM 1 fehlgeschlagen."});
+        c.cmdInfo->click();
+        QCOMPARE(c.lblFehler->text(), QStringLiteral("Fehler 8 Senden an COM 1 fehlgeschlagen."));
+        // The byte send stops before its marker; the poll before it has run.
+        m_fake->waiting = bytes("FF");
+        c.cmdSend->click();
+        QCOMPARE(c.lblFehler->text(), QStringLiteral("Fehler 8 Senden an COM 1 fehlgeschlagen."));
+        QCOMPARE(log(), QStringLiteral("FF "));
+    }
+
+    void sendMarkerStandsBeforeTheAnswer()
+    {
+        Controls &c = startConnected();
+        deliver(bytes("FE0101FF"));
+        c.cmdSend->click();
+        QCOMPARE(m_device->read(1), bytes("60"));
+        deliver(bytes("FD0102170BFF"));
+        QCOMPARE(log(), QStringLiteral("FE 01 01 FF \r\n\r\n0x60->FD 01 02 17 0B FF "));
+        c.cmdSend->click();
+        QCOMPARE(log(), QStringLiteral("FE 01 01 FF \r\n\r\n0x60->FD 01 02 17 0B FF "
+                                       "\r\n\r\n0x60->"));
+    }
+
+    void typedByteIsSentUnchanged_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QByteArray>("sent");
+        QTest::addColumn<QString>("marker");
+        QTest::newRow("0xFF") << "0xFF" << bytes("FF") << "0xFF->";
+        QTest::newRow("0") << "0" << bytes("00") << "0x00->";
+        QTest::newRow("128") << "128" << bytes("80") << "0x80->";
+        QTest::newRow("-1") << "-1" << bytes("FF") << "0xFF->";
+    }
+
+    void typedByteIsSentUnchanged()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QByteArray, sent);
+        QFETCH(QString, marker);
+        Controls &c = startConnected();
+        c.cmdReset->click();
+        c.txtSend->setText(typed);
+        c.cmdSend->click();
+        QCOMPARE(m_device->read(1), sent);
+        QCOMPARE(log(), "\r\n\r\n" + marker);
+    }
+
+    void resetKeepsUndecodedBytes()
+    {
+        Controls &c = startConnected();
+        deliver(bytes("FC05 0000 FF FE07"));
+        c.cmdReset->click();
+        QCOMPARE(c.lblAdresse[5]->text(), QString());
+        QCOMPARE(background(c.lblAdresse[5]), QColor(255, 255, 255));
+        QCOMPARE(log(), QString());
+        deliver(bytes("2AFF"));
+        QCOMPARE(c.lblCV[7]->text(), QStringLiteral("42"));
+        QCOMPARE(log(), QStringLiteral("2A FF "));
+        QVERIFY(portIsOpen());
+    }
+
+    void failingPollStepsAreSkipped()
+    {
+        Controls &c = startFake();
+        m_fake->rts = m_fake->cts = true;
+        m_fake->failOn(test::FakeComm::Rts, {7, "x"});
+        m_fake->waiting = bytes("FE0301FF");
+        m_window->receivePoll();
+        QCOMPARE(background(c.lblRTS), QColor(255, 255, 255));
+        QCOMPARE(background(c.lblCTS), QColor(0, 255, 0));
+        QCOMPARE(c.lblCV[3]->text(), QStringLiteral("1"));
+        QCOMPARE(c.Shape1->fillStyle(), Shape::Solid);
+        QCOMPARE(c.lblFehler->text(), QString());
+
+        // A failed read leaves the buffer; what it holds is still decoded.
+        m_fake->clearFailures();
+        m_window->receiveBuffer().append(bytes("FE0402FF"));
+        m_fake->failOn(test::FakeComm::Input, {7, "x"});
+        m_fake->waiting = bytes("00");
+        m_window->receivePoll();
+        QCOMPARE(c.lblCV[4]->text(), QStringLiteral("2"));
+        QCOMPARE(log(), QStringLiteral("FE 03 01 FF "));
+
+        // A port state that cannot be read counts as closed.
+        m_fake->failOn(test::FakeComm::PortOpenRead, {7, "x"});
+        m_window->receivePoll();
+        QCOMPARE(c.Shape1->fillStyle(), Shape::Transparent);
+        QCOMPARE(background(c.lblCTS), QColor(255, 255, 255));
+        QCOMPARE(c.lblFehler->text(), QString());
+    }
+
+private:
+    bool portIsOpen() { return m_window->MSComm1().portOpen().value(); }
+};
+
+QTEST_MAIN(EndToEndTest)
+#include "tst_endtoend.moc"
