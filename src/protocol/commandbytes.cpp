@@ -1,0 +1,21 @@
+#include "commandbytes.h"
+
+namespace talvor {
+
+namespace {
+
+constexpr quint8 kInitCommand = 0x20;
+constexpr quint8 kRequestCommand = 0x40;
+constexpr quint8 kProgramCommand = 0x80;
+
+} // namespace
+
+quint8 initCommandByte(int index) {
+    return index == 0 ? kInitCommand : static_cast<quint8>(kRequestCommand + index);
+}
+
+quint8 programCommandByte(int listPosition) {
+    return static_cast<quint8>(kProgramCommand + 1 + listPosition);
+}
+
+} // namespace talvor

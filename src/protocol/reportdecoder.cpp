@@ -1,0 +1,83 @@
+#include "reportdecoder.h"
+
+#include <algorithm>
+#include <array>
+#include <optional>
+
+namespace talvor {
+
+namespace {
+
+struct FrameType {
+    ReportKind kind;
+    quint8 typeByte;
+    qsizetype length;
+    bool forDetector; // the byte after the type byte names a detector, 1 to 24
+};
+
+// Tried in this order at each position. The type byte and the closing 0xFF are the only
+// synchronisation there is: no length, no checksum, data bytes may take any value.
+constexpr std::array<FrameType, 3> kFrameTypes{{
+    {ReportKind::Address, 0xFC, 5, true},
+    {ReportKind::Cv, 0xFE, 4, true},
+    {ReportKind::SystemInfo, 0xFD, 6, false},
+}};
+
+constexpr quint8 kFrameEnd = 0xFF;
+constexpr qsizetype kShortestFrame = 4;
+constexpr qsizetype kLongestFrame = 6;
+constexpr int kLastDetector = 24;
+
+bool matches(QByteArrayView bytes, qsizetype pos, const FrameType &type) {
+    const qsizetype end = pos + type.length - 1;
+    if (end >= bytes.size() || quint8(bytes[pos]) != type.typeByte ||
+        quint8(bytes[end]) != kFrameEnd)
+        return false;
+    const int detector = quint8(bytes[pos + 1]);
+    return !type.forDetector || (detector >= 1 && detector <= kLastDetector);
+}
+
+std::optional<Report> reportAt(QByteArrayView bytes, qsizetype pos) {
+    for (const FrameType &type : kFrameTypes) {
+        if (matches(bytes, pos, type)) {
+            const int detector = type.forDetector ? quint8(bytes[pos + 1]) : 0;
+            return Report{type.kind, detector, bytes.sliced(pos, type.length).toByteArray()};
+        }
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+void ReportDecoder::append(QByteArrayView bytes) {
+    m_buffer.append(bytes);
+}
+
+void ReportDecoder::clear() {
+    m_buffer.clear();
+}
+
+// Removing a report and scanning again from the front is the same as going on right behind the
+// report: the bytes before it have gone, and no test looks backwards. So one pass does it.
+std::vector<Report> ReportDecoder::decode() {
+    std::vector<Report> reports;
+    qsizetype consumed = 0;
+    qsizetype pos = 0;
+    while (pos + kShortestFrame <= m_buffer.size()) {
+        auto report = reportAt(m_buffer, pos);
+        if (!report) {
+            ++pos;
+            continue;
+        }
+        pos += report->frame.size();
+        consumed = pos;
+        reports.push_back(std::move(*report));
+    }
+    // A byte with a full longest frame behind it has had every test decided, and it failed them
+    // all; it could only leave with the next shown report, never be shown itself. Keeping just the
+    // last five bytes therefore shows exactly the same reports and bounds the buffer.
+    m_buffer.remove(0, std::max(consumed, m_buffer.size() - (kLongestFrame - 1)));
+    return reports;
+}
+
+} // namespace talvor
