@@ -58,8 +58,9 @@ CommResult<bool> QtCommComponent::portOpen() const {
 
 CommStatus QtCommComponent::setPortOpen(bool open) {
     if (open)
-        return this->open();
-    m_port->close();
+        return openPort();
+    if (m_port->isOpen())
+        m_port->close();
     return {};
 }
 
@@ -117,7 +118,7 @@ std::optional<CommError> QtCommComponent::takeDeviceLost() {
     return std::exchange(m_deviceLost, std::nullopt);
 }
 
-CommStatus QtCommComponent::open() {
+CommStatus QtCommComponent::openPort() {
     if (m_port->isOpen())
         return failure(CommErrorCode::AlreadyOpen);
     m_keptInput.clear();

@@ -30,7 +30,7 @@ public:
     std::optional<CommError> takeDeviceLost() override;
 
 private:
-    CommStatus open();
+    CommStatus openPort();
     CommResult<bool> modemLine(QSerialPort::PinoutSignal line) const;
     void handleError(QSerialPort::SerialPortError error);
     // A failure naming the open port, or the chosen one while the port is closed.
