@@ -1,37 +1,60 @@
 #include "commerror.h"
 
+#include "portdevice.h"
+
 namespace talvor {
 
 namespace {
 
-QString portName(int port, const QString &device)
-{
+QString portName(int port, const QString &device) {
     if (device.isEmpty())
         return QStringLiteral("COM %1").arg(port);
     return QStringLiteral("COM %1 (%2)").arg(port).arg(device);
 }
 
-QString describe(CommErrorCode code, int port, const QString &device)
-{
+// Where to fix a missing device or missing rights differs by system.
+QString notFoundHint(int port) {
+#ifdef Q_OS_WIN
+    Q_UNUSED(port);
+    return QStringLiteral("Im Geräte-Manager nachsehen, unter welcher Nummer der Adapter steht.");
+#else
+    return QStringLiteral("Sonst den Gerätepfad in der Einstellungsdatei MOXT.conf im Abschnitt "
+                          "[Devices] eintragen, z. B. COM%1=/dev/ttyUSB0.")
+        .arg(port);
+#endif
+}
+
+QString permissionHint() {
+#ifdef Q_OS_LINUX
+    return QStringLiteral("Den Benutzer in die Gruppe dialout aufnehmen "
+                          "(sudo usermod -aG dialout BENUTZERNAME) und neu anmelden.");
+#else
+    return QStringLiteral("Die Zugriffsrechte des Geräts prüfen.");
+#endif
+}
+
+QString describe(CommErrorCode code, int port, const QString &device) {
     const QString name = portName(port, device);
     switch (code) {
     case CommErrorCode::InvalidPortNumber:
-        return QStringLiteral("Ungültige Portnummer %1. Bitte einen Port aus der Liste wählen.")
-            .arg(port);
+        return QStringLiteral("Ungültige Portnummer %1: erlaubt sind %2 bis %3. Bitte einen Port "
+                              "aus der Liste wählen.")
+            .arg(port)
+            .arg(kFirstPort)
+            .arg(kLastPort);
     case CommErrorCode::DeviceNotFound:
-        return QStringLiteral("%1 nicht gefunden. Ist der Adapter eingesteckt? Den Gerätepfad "
-                              "unter [Devices] in der Einstellungsdatei MOXT.conf eintragen.")
-            .arg(name);
+        return QStringLiteral("%1 nicht gefunden. Ist der Adapter eingesteckt und der richtige "
+                              "Port gewählt? %2")
+            .arg(name, notFoundHint(port));
     case CommErrorCode::PermissionDenied:
-        return QStringLiteral("Kein Zugriff auf %1. Unter Linux den Benutzer in die Gruppe "
-                              "dialout aufnehmen und neu anmelden.")
-            .arg(name);
+        return QStringLiteral("Kein Zugriff auf %1. %2").arg(name, permissionHint());
     case CommErrorCode::DeviceBusy:
         return QStringLiteral("%1 wird bereits von einem anderen Programm benutzt. Das andere "
                               "Programm beenden und erneut verbinden.")
             .arg(name);
     case CommErrorCode::AlreadyOpen:
-        return QStringLiteral("%1 ist bereits geöffnet.").arg(name);
+        return QStringLiteral("%1 ist bereits geöffnet. Für einen anderen Port zuerst trennen.")
+            .arg(name);
     case CommErrorCode::NotOpen:
         return QStringLiteral("%1 ist nicht geöffnet. Zuerst verbinden.").arg(name);
     case CommErrorCode::ReadFailed:
@@ -40,26 +63,31 @@ QString describe(CommErrorCode code, int port, const QString &device)
         return QStringLiteral("Senden an %1 fehlgeschlagen. Kabel und Adapter prüfen.").arg(name);
     case CommErrorCode::DeviceLost:
         return QStringLiteral("Verbindung zu %1 verloren: das Gerät wurde getrennt. Adapter "
-                              "prüfen und erneut verbinden.")
+                              "einstecken und erneut verbinden.")
             .arg(name);
     case CommErrorCode::OpenFailed:
-        return QStringLiteral("%1 konnte nicht geöffnet werden.").arg(name);
+        return QStringLiteral("%1 konnte nicht geöffnet werden. Ist das Gerät eine serielle "
+                              "Schnittstelle?")
+            .arg(name);
+    case CommErrorCode::InvalidHandshake:
+        return QStringLiteral("Ungültige Handshake-Einstellung für %1: erlaubt sind 0 (kein "
+                              "Handshake) und 2 (RTS/CTS).")
+            .arg(name);
     }
     return {};
 }
 
 } // namespace
 
-CommError makeCommError(CommErrorCode code, int port, const QString &device, const QString &detail)
-{
+CommError makeCommError(CommErrorCode code, int port, const QString &device,
+                        const QString &detail) {
     QString text = describe(code, port, device);
     if (!detail.isEmpty())
         text += QStringLiteral(" (%1)").arg(detail);
     return {static_cast<int>(code), text};
 }
 
-QString errorLineText(const CommError &error)
-{
+QString errorLineText(const CommError &error) {
     return QStringLiteral("Fehler %1 %2").arg(error.number).arg(error.description);
 }
 

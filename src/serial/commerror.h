@@ -21,6 +21,7 @@ enum class CommErrorCode : int {
     WriteFailed = 8,       // a byte could not be sent
     DeviceLost = 9,        // the device vanished while the port was open
     OpenFailed = 10,       // the port could not be opened or set up for another reason
+    InvalidHandshake = 11, // a handshake other than 0 (none) or 2 (RTS/CTS)
 };
 
 struct CommError {
@@ -33,8 +34,10 @@ struct CommError {
 // The outcome of a component operation: a value, or the failure that prevented it.
 template <typename T> class CommResult {
 public:
-    CommResult(T value) : m_value(std::move(value)) {}
-    CommResult(CommError error) : m_error(std::move(error)) {}
+    CommResult(T value)
+        : m_value(std::move(value)) {}
+    CommResult(CommError error)
+        : m_error(std::move(error)) {}
 
     bool ok() const { return m_value.has_value(); }
     const T &value() const { return *m_value; }

@@ -1,0 +1,181 @@
+#include "qtcommcomponent.h"
+
+#include "portdevice.h"
+
+#include <QFileInfo>
+
+#include <utility>
+
+namespace talvor {
+
+namespace {
+
+// QSerialPort reports a busy device as PermissionError too: its lock file is held, or another
+// program opened the tty exclusively (EBUSY). Only a device we may not read or write is really a
+// matter of rights. On Windows a COM port refuses access only while another program holds it.
+CommErrorCode permissionFailure(const QString &device) {
+#ifdef Q_OS_WIN
+    Q_UNUSED(device);
+    return CommErrorCode::DeviceBusy;
+#else
+    const QFileInfo info(device);
+    return info.isReadable() && info.isWritable() ? CommErrorCode::DeviceBusy
+                                                  : CommErrorCode::PermissionDenied;
+#endif
+}
+
+CommErrorCode openFailure(QSerialPort::SerialPortError error, const QString &device) {
+    switch (error) {
+    case QSerialPort::DeviceNotFoundError:
+    // A serial port node without hardware behind it (/dev/ttyS3 on most PCs) fails with EIO.
+    case QSerialPort::ResourceError:
+        return CommErrorCode::DeviceNotFound;
+    case QSerialPort::PermissionError:
+        return permissionFailure(device);
+    case QSerialPort::OpenError:
+        return CommErrorCode::AlreadyOpen;
+    default:
+        return CommErrorCode::OpenFailed;
+    }
+}
+
+} // namespace
+
+QtCommComponent::QtCommComponent(QObject *parent)
+    : QObject(parent)
+    , m_port(new QSerialPort(this)) {
+    m_port->setBaudRate(kBaudRate);
+    m_port->setDataBits(QSerialPort::Data8);
+    m_port->setParity(QSerialPort::NoParity);
+    m_port->setStopBits(QSerialPort::OneStop);
+    m_port->setReadBufferSize(0);
+    connect(m_port, &QSerialPort::errorOccurred, this, &QtCommComponent::handleError);
+}
+
+CommResult<bool> QtCommComponent::portOpen() const {
+    return m_port->isOpen();
+}
+
+CommStatus QtCommComponent::setPortOpen(bool open) {
+    if (open)
+        return openPort();
+    if (m_port->isOpen())
+        m_port->close();
+    return {};
+}
+
+CommStatus QtCommComponent::setHandshaking(int handshake) {
+    if (handshake != NoHandshake && handshake != RtsCts)
+        return failure(CommErrorCode::InvalidHandshake, QStringLiteral("Wert %1").arg(handshake));
+    m_handshake = handshake;
+    return {};
+}
+
+CommStatus QtCommComponent::setCommPort(int port) {
+    m_commPort = port;
+    return {};
+}
+
+CommResult<bool> QtCommComponent::rtsEnable() const {
+    return modemLine(QSerialPort::RequestToSendSignal);
+}
+
+CommResult<bool> QtCommComponent::ctsHolding() const {
+    return modemLine(QSerialPort::ClearToSendSignal);
+}
+
+CommResult<qint64> QtCommComponent::inBufferCount() const {
+    if (m_port->isOpen())
+        return m_port->bytesAvailable();
+    if (!m_keptInput.isEmpty())
+        return qint64(m_keptInput.size());
+    return failure(CommErrorCode::NotOpen);
+}
+
+CommResult<QByteArray> QtCommComponent::input() {
+    if (m_port->isOpen())
+        return m_port->readAll();
+    if (!m_keptInput.isEmpty())
+        return std::exchange(m_keptInput, {});
+    return failure(CommErrorCode::NotOpen);
+}
+
+CommStatus QtCommComponent::output(QByteArrayView bytes) {
+    if (!m_port->isOpen())
+        return failure(CommErrorCode::NotOpen);
+    m_port->clearError();
+    // flush() hands the bytes to the driver now, so that a failure reaches this caller.
+    if (m_port->write(bytes.data(), bytes.size()) == bytes.size() && m_port->flush())
+        return {};
+    if (!m_port->isOpen() && m_deviceLost)
+        return m_deviceLost;
+    const CommError error = failure(CommErrorCode::WriteFailed, m_port->errorString());
+    m_port->clearError();
+    return error;
+}
+
+std::optional<CommError> QtCommComponent::takeDeviceLost() {
+    return std::exchange(m_deviceLost, std::nullopt);
+}
+
+CommStatus QtCommComponent::openPort() {
+    if (m_port->isOpen())
+        return failure(CommErrorCode::AlreadyOpen);
+    m_keptInput.clear();
+    m_deviceLost.reset();
+    if (m_commPort < kFirstPort || m_commPort > kLastPort)
+        return failure(CommErrorCode::InvalidPortNumber);
+
+    const QString device = devicePathForPort(m_commPort);
+    m_port->setPortName(device);
+    m_port->setFlowControl(m_handshake == RtsCts ? QSerialPort::HardwareControl
+                                                 : QSerialPort::NoFlowControl);
+    m_port->clearError();
+    if (!m_port->open(QIODevice::ReadWrite)) {
+        const CommErrorCode code = openFailure(m_port->error(), device);
+        const QString detail =
+            code == CommErrorCode::OpenFailed ? m_port->errorString() : QString();
+        m_port->clearError();
+        return makeCommError(code, m_commPort, device, detail);
+    }
+    m_openPort = m_commPort;
+    m_openDevice = device;
+    return {};
+}
+
+CommResult<bool> QtCommComponent::modemLine(QSerialPort::PinoutSignal line) const {
+    if (!m_port->isOpen())
+        return failure(CommErrorCode::NotOpen);
+    m_port->clearError();
+    const QSerialPort::PinoutSignals lines = m_port->pinoutSignals();
+    if (m_port->error() == QSerialPort::NoError)
+        return lines.testFlag(line);
+    if (!m_port->isOpen() && m_deviceLost)
+        return *m_deviceLost;
+    // A pseudo-terminal has no modem lines (UnsupportedOperationError): only this value is
+    // missing, the port itself still works. Cleared so that the next tick starts clean.
+    const CommError error = failure(CommErrorCode::ReadFailed, m_port->errorString());
+    m_port->clearError();
+    return error;
+}
+
+void QtCommComponent::handleError(QSerialPort::SerialPortError error) {
+    // QSerialPort never closes itself. An unplugged USB adapter reports ResourceError once; a
+    // pseudo-terminal whose other end closed reports ReadError on every pass of the event loop,
+    // tens of thousands a second. Either way the device is gone: close now, keeping what arrived.
+    if (error != QSerialPort::ResourceError && error != QSerialPort::ReadError)
+        return;
+    if (!m_port->isOpen())
+        return;
+    m_deviceLost = failure(CommErrorCode::DeviceLost);
+    m_keptInput += m_port->readAll();
+    m_port->close();
+}
+
+CommError QtCommComponent::failure(CommErrorCode code, const QString &detail) const {
+    if (m_port->isOpen())
+        return makeCommError(code, m_openPort, m_openDevice, detail);
+    return makeCommError(code, m_commPort, devicePathForPort(m_commPort), detail);
+}
+
+} // namespace talvor

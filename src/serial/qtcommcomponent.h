@@ -1,0 +1,52 @@
+#pragma once
+
+#include "commcomponent.h"
+
+#include <QObject>
+#include <QSerialPort>
+
+namespace talvor {
+
+// MSComm1 on QSerialPort: 19200 baud, 8 data bits, no parity, 1 stop bit, unlimited read buffer.
+// Received bytes reach QSerialPort's buffer while the event loop runs between ticks; reads never
+// wait. A port whose device vanishes is closed at once and the loss kept for takeDeviceLost().
+class QtCommComponent : public QObject, public CommComponent {
+    Q_OBJECT
+
+public:
+    explicit QtCommComponent(QObject *parent = nullptr);
+
+    CommResult<bool> portOpen() const override;
+    CommStatus setPortOpen(bool open) override;
+    CommStatus setHandshaking(int handshake) override;
+    CommStatus setCommPort(int port) override;
+
+    CommResult<bool> rtsEnable() const override;
+    CommResult<bool> ctsHolding() const override;
+    CommResult<qint64> inBufferCount() const override;
+    CommResult<QByteArray> input() override;
+    CommStatus output(QByteArrayView bytes) override;
+
+    std::optional<CommError> takeDeviceLost() override;
+
+private:
+    CommStatus openPort();
+    CommResult<bool> modemLine(QSerialPort::PinoutSignal line) const;
+    void handleError(QSerialPort::SerialPortError error);
+    // A failure naming the open port, or the chosen one while the port is closed.
+    CommError failure(CommErrorCode code, const QString &detail = {}) const;
+
+    QSerialPort *const m_port;
+    int m_commPort = kDefaultPort;
+    int m_handshake = NoHandshake;
+    int m_openPort = 0;
+    QString m_openDevice;
+    // Bytes received before the device vanished; the next input() hands them out.
+    QByteArray m_keptInput;
+    std::optional<CommError> m_deviceLost;
+
+    static constexpr int kDefaultPort = 1;
+    static constexpr qint32 kBaudRate = 19200;
+};
+
+} // namespace talvor

@@ -1,0 +1,32 @@
+#pragma once
+
+#include "ptypair.h"
+#include "serial/qtcommcomponent.h"
+#include "settingsstore.h"
+
+#include <QTest>
+
+namespace talvor::test {
+
+inline constexpr int kPort = 7;
+
+template <typename T> CommStatus failureOf(const CommResult<T> &result) {
+    return result.ok() ? CommStatus() : CommStatus(result.error());
+}
+
+// Points port `port` at the slave of `pty` and opens it there.
+inline CommStatus openOn(QtCommComponent &component, const PtyPair &pty, int port = kPort) {
+    setPortDevice(port, pty.slavePath());
+    component.setCommPort(port);
+    return component.setPortOpen(true);
+}
+
+// Runs the event loop, as it runs between two ticks, until `count` bytes wait in the component.
+inline bool waitForInput(const QtCommComponent &component, qint64 count) {
+    return QTest::qWaitFor([&] {
+        const CommResult<qint64> waiting = component.inBufferCount();
+        return waiting.ok() && waiting.value() >= count;
+    });
+}
+
+} // namespace talvor::test

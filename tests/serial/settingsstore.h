@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QSettings>
+#include <QString>
+#include <QTemporaryDir>
+
+namespace talvor::test {
+
+// CTest gives each test a settings folder of its own; a test run by hand gets a temporary one, so
+// that it never touches the user's real settings. Call before the first use of QSettings.
+inline void isolateSettings(const QTemporaryDir &fallback) {
+    if (!qEnvironmentVariableIsSet("XDG_CONFIG_HOME"))
+        qputenv("XDG_CONFIG_HOME", fallback.path().toLocal8Bit());
+}
+
+// Writes or (with a null path) removes the device path of `port` in the user's MOXT settings,
+// where the program looks it up.
+inline void setPortDevice(int port, const QString &path) {
+    QSettings settings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("MOXT"),
+                       QStringLiteral("MOXT"));
+    const QString key = QStringLiteral("Devices/COM%1").arg(port);
+    if (path.isNull())
+        settings.remove(key);
+    else
+        settings.setValue(key, path);
+}
+
+} // namespace talvor::test
