@@ -1,0 +1,57 @@
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayView>
+
+#include <deque>
+
+namespace talvor {
+
+// The text of the traffic log: every received byte as its hex pair and a blank, a line break
+// wherever a byte FF is followed by FC, FD or FE (a frame's end meeting the next frame's type
+// byte), and the send markers. Lines are kept as ASCII text in a bounded store, so a device that
+// never stops talking cannot fill the memory: the oldest lines go first, and a single endless line
+// (noise without frames) loses its oldest pairs. Every change costs time in proportion to the
+// bytes appended, never to the size of the log.
+class TrafficLog {
+public:
+    struct Limits {
+        qsizetype maxLines = 100000;
+        qsizetype maxBytes = 16 * 1024 * 1024;
+    };
+
+    TrafficLog();
+    // maxLines is taken as at least 1 and maxBytes as at least 3 (one hex pair).
+    explicit TrafficLog(Limits limits);
+
+    void appendReceived(QByteArrayView bytes);
+    // captionStart is the start of the send button's caption: "0x" and the byte's two digits.
+    void appendMarker(QByteArrayView captionStart);
+    void clear();
+
+    // The lines joined by CR LF.
+    QByteArray text() const;
+    qsizetype lineCount() const { return qsizetype(m_lines.size()); }
+    // Valid until the next change of the log.
+    QByteArrayView line(qsizetype index) const;
+    qsizetype size() const { return m_size; }
+    quint64 revision() const { return m_revision; }
+    // Lines removed from the front so far, by the bounds or by clear().
+    qint64 droppedLines() const { return m_droppedLines; }
+
+private:
+    void startLine();
+    void enforceLimits();
+    void trimOverlongLine();
+
+    Limits m_limits;
+    std::deque<QByteArray> m_lines;
+    qsizetype m_frontSkip = 0;         // leading chars of the first line that count as dropped
+    qsizetype m_markerAtLineStart = 0; // length of the marker that opens the last line, if any
+    qsizetype m_size = 0;
+    bool m_endsWithFF = false; // the text ends with the pair of a received FF and its blank
+    quint64 m_revision = 0;
+    qint64 m_droppedLines = 0;
+};
+
+} // namespace talvor
