@@ -1,6 +1,7 @@
 #pragma once
 
 #include "reportdecoder.h"
+#include "serial/commerror.h"
 
 #include <vector>
 

@@ -4,6 +4,7 @@
 #include "shape.h"
 #include "trafficlogview.h"
 
+#include "app/settingsstore.h"
 #include "protocol/commandbytes.h"
 #include "protocol/receivepoll.h"
 #include "protocol/sendbyte.h"
