@@ -67,11 +67,11 @@ public:
     const Detector &detector(int number) const { return m_detectors.at(number - 1); }
     const SystemInfo &systemInfo() const { return m_info; }
 
+private:
     // The address that programming gives a detector: the lowest address from 1 up that no
     // detector holds, the programmed one's own included, so that it always changes.
     std::uint16_t nextFreeAddress() const;
 
-private:
     Detectors m_detectors;
     SystemInfo m_info;
 };

@@ -14,7 +14,7 @@ enum class ValueKind { None, Required, Optional };
 // Each handler stores its value and returns what is wrong with it, or nothing.
 using Apply = std::string (*)(SimOptions &, std::string_view);
 
-struct OptionSpec {
+struct OptionEntry {
     std::string_view name;
     ValueKind kind;
     Apply apply;
@@ -67,9 +67,9 @@ std::string applyNoise(SimOptions &o, std::string_view v) {
 }
 
 std::string applySplitPause(SimOptions &o, std::string_view v) {
-    const auto ms = toUnsigned(v, 0, 10000);
+    const auto ms = toUnsigned(v, 1, 10000);
     if (!ms)
-        return rangeError("milliseconds from 0 to 10000", v);
+        return rangeError("milliseconds from 1 to 10000", v);
     o.splitPause = std::chrono::milliseconds(*ms);
     return {};
 }
@@ -98,7 +98,7 @@ std::string applyTotal(SimOptions &o, std::string_view v) {
     return {};
 }
 
-constexpr OptionSpec kOptions[] = {
+constexpr OptionEntry kOptions[] = {
     {"help", ValueKind::None,
      [](SimOptions &o, std::string_view) {
          return (o.help = true, std::string());
@@ -127,7 +127,7 @@ constexpr OptionSpec kOptions[] = {
     {"total", ValueKind::Required, applyTotal},
 };
 
-const OptionSpec *findOption(std::string_view name) {
+const OptionEntry *findOption(std::string_view name) {
     if (name == "-h")
         name = "--help";
     else if (name == "-q")
@@ -135,9 +135,9 @@ const OptionSpec *findOption(std::string_view name) {
     if (!name.starts_with("--"))
         return nullptr;
     name.remove_prefix(2);
-    for (const OptionSpec &spec : kOptions) {
-        if (spec.name == name)
-            return &spec;
+    for (const OptionEntry &entry : kOptions) {
+        if (entry.name == name)
+            return &entry;
     }
     return nullptr;
 }
@@ -162,8 +162,8 @@ ParsedOptions parseOptions(const std::vector<std::string> &arguments) {
         const std::string_view argument = arguments[i];
         const auto equals = argument.find('=');
         const std::string_view name = argument.substr(0, equals);
-        const OptionSpec *spec = findOption(name);
-        if (spec == nullptr) {
+        const OptionEntry *entry = findOption(name);
+        if (entry == nullptr) {
             const bool isOption = argument.starts_with("-");
             return {std::nullopt,
                     std::string(isOption ? "unknown option: " : "unexpected argument: ") +
@@ -172,18 +172,18 @@ ParsedOptions parseOptions(const std::vector<std::string> &arguments) {
         given.push_back(name);
         std::string_view value;
         if (equals != std::string_view::npos) {
-            if (spec->kind == ValueKind::None)
+            if (entry->kind == ValueKind::None)
                 return {std::nullopt, std::string(name) + " takes no value"};
             value = argument.substr(equals + 1);
-        } else if (spec->kind == ValueKind::Required) {
+        } else if (entry->kind == ValueKind::Required) {
             if (i + 1 == arguments.size())
                 return {std::nullopt, "missing value for " + std::string(name)};
             value = arguments[++i];
-        } else if (spec->kind == ValueKind::Optional && i + 1 < arguments.size() &&
+        } else if (entry->kind == ValueKind::Optional && i + 1 < arguments.size() &&
                    !arguments[i + 1].starts_with("-")) {
             value = arguments[++i];
         }
-        if (std::string error = spec->apply(options, value); !error.empty())
+        if (std::string error = entry->apply(options, value); !error.empty())
             return {std::nullopt, std::string(name) + ": " + error};
     }
     if (std::string error = checkCombinations(options, given); !error.empty())
@@ -213,22 +213,24 @@ Options:
   -h, --help              Show this text and exit.
   -q, --quiet             Print nothing but the device path (and errors) instead of the
                           starting state and a line for each command on standard error.
-  --seed N                Starting state and all randomness (noise, split points, reports
-                          and stream) come from N; the same N gives the same run for the
-                          same commands. Default 1: 2 to 4 free detectors, 2 or 3 with an
-                          unknown address, 3 to 6 with the flag set, the others with
-                          distinct addresses, random CV values.
+  --seed N                The starting state and all randomness (noise, split points,
+                          reports, stream) come from N (default 1), so the same N and the
+                          same commands give the same bytes. Every N gives 2 to 4 free
+                          detectors, 2 or 3 with an unknown address, 3 to 6 with the flag
+                          set, the others distinct addresses, and random CV values.
   --link PATH             Also make PATH a symbolic link to the device (an older symbolic
                           link there is replaced); removed again on exit.
   --record FILE           Append every byte sent to the device's other side to FILE, as it
                           is sent (binary).
   --noise[=LEVEL]         Put a burst of 1 to 8 random bytes in front of a frame with the
-                          chance LEVEL (0 to 1, default 0.2). Noise never lands inside a
-                          frame, but random bytes can form or complete a frame themselves.
+                          chance LEVEL (0 to 1, default 0.2; also "--noise LEVEL"). Noise
+                          never lands inside a frame, but random bytes can form a frame or
+                          make a frame's type byte look like data.
   --split                 Cut every frame into 2 or 3 pieces at random points and write the
-                          pieces separately, with a pause between them.
+                          pieces separately, with a pause between them (which slows a
+                          stream down).
   --split-pause MS        The pause between the pieces of a frame with --split, in
-                          milliseconds (0 to 10000, default 60).
+                          milliseconds (1 to 10000, default 60).
   --unsolicited RATE      Send RATE reports a second (0.001 to 1000) on its own, each the
                           address or CV report of a random detector.
   --stream BYTES_PER_SECOND

@@ -50,7 +50,6 @@ public:
     void push(const std::vector<Chunk> &chunks, Clock::time_point now);
     void clear();
 
-    bool empty() const { return m_bytes.empty(); }
     std::size_t pendingBytes() const { return m_bytes.size(); }
     // When the next bytes may be written; nothing when the queue is empty.
     std::optional<Clock::time_point> dueAt() const;
