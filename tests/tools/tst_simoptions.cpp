@@ -1,0 +1,154 @@
+#include "simoptions.h"
+
+#include <QRegularExpression>
+#include <QTest>
+
+using namespace talvor::sim;
+
+Q_DECLARE_METATYPE(SimOptions)
+
+namespace {
+
+ParsedOptions parse(const QStringList &arguments) {
+    std::vector<std::string> list;
+    for (const QString &argument : arguments)
+        list.push_back(argument.toStdString());
+    return parseOptions(list);
+}
+
+template <typename Change> SimOptions defaultsWith(Change change) {
+    SimOptions options;
+    change(options);
+    return options;
+}
+
+} // namespace
+
+class TestSimOptions : public QObject {
+    Q_OBJECT
+
+private slots:
+    void acceptsValidLines_data();
+    void acceptsValidLines();
+    void rejectsWrongLines_data();
+    void rejectsWrongLines();
+    void helpNamesEveryOption();
+};
+
+void TestSimOptions::acceptsValidLines_data() {
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<SimOptions>("expected");
+
+    QTest::newRow("nothing") << QStringList{} << SimOptions{};
+    QTest::newRow("seed") << QStringList{"--seed", "42"}
+                          << defaultsWith([](SimOptions &o) { o.seed = 42; });
+    QTest::newRow("seed 0 after =")
+        << QStringList{"--seed=0"} << defaultsWith([](SimOptions &o) { o.seed = 0; });
+    QTest::newRow("largest seed") << QStringList{"--seed", "18446744073709551615"}
+                                  << defaultsWith([](SimOptions &o) { o.seed = ~0ULL; });
+    QTest::newRow("last seed counts") << QStringList{"--seed", "1", "--seed", "2"}
+                                      << defaultsWith([](SimOptions &o) { o.seed = 2; });
+    QTest::newRow("noise without level")
+        << QStringList{"--noise"}
+        << defaultsWith([](SimOptions &o) { o.noiseLevel = kDefaultNoiseLevel; });
+    QTest::newRow("noise level next")
+        << QStringList{"--noise", "0.5"} << defaultsWith([](SimOptions &o) { o.noiseLevel = 0.5; });
+    QTest::newRow("noise level after =")
+        << QStringList{"--noise=1"} << defaultsWith([](SimOptions &o) { o.noiseLevel = 1; });
+    QTest::newRow("noise before an option")
+        << QStringList{"--noise", "--split"} << defaultsWith([](SimOptions &o) {
+               o.noiseLevel = kDefaultNoiseLevel;
+               o.split = true;
+           });
+    QTest::newRow("split with pause")
+        << QStringList{"--split", "--split-pause", "5"} << defaultsWith([](SimOptions &o) {
+               o.split = true;
+               o.splitPause = std::chrono::milliseconds(5);
+           });
+    QTest::newRow("unsolicited") << QStringList{"--unsolicited", "2.5"}
+                                 << defaultsWith([](SimOptions &o) { o.unsolicitedRate = 2.5; });
+    QTest::newRow("stream with total")
+        << QStringList{"--stream", "1920", "--total=100000"} << defaultsWith([](SimOptions &o) {
+               o.streamRate = 1920;
+               o.streamTotal = 100000;
+           });
+    QTest::newRow("link, record, quiet")
+        << QStringList{"--link", "/tmp/ttyTalvor", "--record=/tmp/sent.bin", "-q"}
+        << defaultsWith([](SimOptions &o) {
+               o.linkPath = "/tmp/ttyTalvor";
+               o.recordPath = "/tmp/sent.bin";
+               o.quiet = true;
+           });
+    QTest::newRow("short help") << QStringList{"-h"}
+                                << defaultsWith([](SimOptions &o) { o.help = true; });
+}
+
+void TestSimOptions::acceptsValidLines() {
+    QFETCH(QStringList, arguments);
+    QFETCH(SimOptions, expected);
+    const ParsedOptions parsed = parse(arguments);
+    QVERIFY2(parsed.options.has_value(), parsed.error.c_str());
+    QVERIFY(*parsed.options == expected);
+}
+
+void TestSimOptions::rejectsWrongLines_data() {
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("error");
+
+    QTest::newRow("unknown option") << QStringList{"--bogus"} << "unknown option: --bogus";
+    QTest::newRow("stray argument") << QStringList{"extra"} << "unexpected argument: extra";
+    QTest::newRow("missing value") << QStringList{"--seed"} << "missing value for --seed";
+    QTest::newRow("seed not a number") << QStringList{"--seed", "x"} << "--seed: expected";
+    QTest::newRow("seed negative") << QStringList{"--seed", "-1"} << "--seed: expected";
+    QTest::newRow("seed too large")
+        << QStringList{"--seed", "18446744073709551616"} << "--seed: expected";
+    QTest::newRow("seed with trailing text") << QStringList{"--seed=12ab"} << "--seed: expected";
+    QTest::newRow("noise above 1") << QStringList{"--noise=1.5"} << "--noise: expected";
+    QTest::newRow("noise not a number") << QStringList{"--noise=nan"} << "--noise: expected";
+    QTest::newRow("noise word next") << QStringList{"--noise", "lots"} << "--noise: expected";
+    QTest::newRow("flag with value") << QStringList{"--split=1"} << "--split takes no value";
+    QTest::newRow("pause 0") << QStringList{"--split", "--split-pause", "0"}
+                             << "--split-pause: expected";
+    QTest::newRow("pause too long")
+        << QStringList{"--split", "--split-pause", "10001"} << "--split-pause: expected";
+    QTest::newRow("pause without split")
+        << QStringList{"--split-pause", "5"} << "--split-pause needs --split";
+    QTest::newRow("unsolicited 0")
+        << QStringList{"--unsolicited", "0"} << "--unsolicited: expected";
+    QTest::newRow("stream 0") << QStringList{"--stream", "0"} << "--stream: expected";
+    QTest::newRow("total 0") << QStringList{"--stream", "10", "--total", "0"}
+                             << "--total: expected";
+    QTest::newRow("total without stream")
+        << QStringList{"--total", "10"} << "--total needs --stream";
+    QTest::newRow("empty link") << QStringList{"--link="} << "--link: expected a path";
+}
+
+void TestSimOptions::rejectsWrongLines() {
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, error);
+    const ParsedOptions parsed = parse(arguments);
+    QVERIFY(!parsed.options.has_value());
+    QVERIFY2(QString::fromStdString(parsed.error).startsWith(error), parsed.error.c_str());
+}
+
+// Every option the help names is one the parser knows, and the other way round.
+void TestSimOptions::helpNamesEveryOption() {
+    const QString help = QString::fromStdString(helpText());
+    QStringList named;
+    static const QRegularExpression option("(?<![\\w-])--[a-z][a-z-]*");
+    for (auto it = option.globalMatch(help); it.hasNext();)
+        named << it.next().captured();
+    named.removeDuplicates();
+    for (const QString &name : named) {
+        const ParsedOptions parsed = parse({name});
+        QVERIFY2(!QString::fromStdString(parsed.error).startsWith("unknown option"),
+                 qPrintable(name));
+    }
+    named.sort();
+    QCOMPARE(named,
+             (QStringList{"--help", "--link", "--noise", "--quiet", "--record", "--seed", "--split",
+                          "--split-pause", "--stream", "--total", "--unsolicited"}));
+}
+
+QTEST_GUILESS_MAIN(TestSimOptions)
+#include "tst_simoptions.moc"
