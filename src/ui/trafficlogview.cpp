@@ -24,7 +24,12 @@ constexpr int kPairWidth = 3;
 
 TrafficLogView::TrafficLogView(QWidget *parent)
     : QAbstractScrollArea(parent) {
+    // Wrapping is arithmetic on the width of one character, so the face must be truly fixed-width;
+    // the system's "monospace" may resolve to a face that Qt does not take for one.
     QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    font.setFamilies({QStringLiteral("Liberation Mono"), QStringLiteral("DejaVu Sans Mono"),
+                      QStringLiteral("Consolas"), QStringLiteral("Courier New"), font.family()});
+    font.setStyleHint(QFont::Monospace);
     font.setPointSize(8);
     setFont(font);
     // A bar that came and went with the content would change the wrap width and so the content.
@@ -134,10 +139,12 @@ qint64 TrafficLogView::syncRows(qint64 topRow) {
 
 void TrafficLogView::relayout() {
     const QFontMetrics metrics = fontMetrics();
-    m_charWidth = std::max(1, metrics.horizontalAdvance(QLatin1Char('0')));
+    // Characters are fractions of a pixel wide at small sizes; a row of them is as wide as the
+    // sum, not as the rounded single width times their count.
+    const qreal charWidth = QFontMetricsF(font()).horizontalAdvance(QString(64, u'0')) / 64;
     m_lineHeight = std::max(1, metrics.lineSpacing());
-    const int columns = std::max(kPairWidth, (viewport()->width() - 2 * kMargin) / m_charWidth /
-                                                 kPairWidth * kPairWidth);
+    const auto fitting = int((viewport()->width() - 2 * kMargin) / std::max<qreal>(charWidth, 1));
+    const int columns = std::max(kPairWidth, fitting / kPairWidth * kPairWidth);
     qint64 top = verticalScrollBar()->value();
     if (columns != m_columns) {
         seekRow(top);

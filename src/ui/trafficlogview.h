@@ -49,7 +49,6 @@ private:
     qsizetype m_anchorLine = 0;
     qint64 m_anchorRow = 0;
     int m_columns = 3;
-    int m_charWidth = 1;
     int m_lineHeight = 1;
     bool m_follow = true;
     bool m_syncing = false;

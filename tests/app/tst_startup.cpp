@@ -144,7 +144,7 @@ private slots:
         QTest::newRow("0") << QVariant("0") << false << QVariant("0");
         QTest::newRow("x") << QVariant("x") << false << QVariant("x");
         QTest::newRow("2") << QVariant("2") << false << QVariant("2");
-        QTest::newRow("&H1") << QVariant("&H1") << true << QVariant("&H1");
+        QTest::newRow("&H1") << QVariant("&H1") << true << QVariant("1");
         QTest::newRow("99999") << QVariant("99999") << false << QVariant("99999");
     }
 

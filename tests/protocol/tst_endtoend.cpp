@@ -54,8 +54,9 @@ private:
     {
         auto fake = std::make_unique<test::FakeComm>();
         m_fake = fake.get();
-        m_fake->open = open;
-        return start(std::move(fake));
+        Controls &c = start(std::move(fake));
+        m_fake->open = open; // as if connected after the start-up
+        return c;
     }
     // Lets the device's bytes arrive and be polled.
     void deliver(const QByteArray &data)

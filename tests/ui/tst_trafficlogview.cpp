@@ -134,8 +134,8 @@ void TrafficLogViewTest::wrapsLongLines() {
     m_log->appendReceived(QByteArray(1000, '\x11'));
     m_view->refresh();
     const int narrowRows = bar()->maximum() + bar()->pageStep();
-    const int charWidth = m_view->fontMetrics().horizontalAdvance(QLatin1Char('0'));
-    QVERIFY(narrowRows >= 3000 * charWidth / m_view->viewport()->width());
+    const qreal rowWidth = QFontMetricsF(m_view->font()).horizontalAdvance(QString(3000, u'0'));
+    QVERIFY(narrowRows >= rowWidth / m_view->viewport()->width());
     QCOMPARE(bar()->value(), bar()->maximum());
 
     m_view->resize(800, 200);
