@@ -16,18 +16,17 @@ QString portName(int port, const QString &device) {
 QString notFoundHint(int port) {
 #ifdef Q_OS_WIN
     Q_UNUSED(port);
-    return QStringLiteral("Im Geräte-Manager nachsehen, unter welcher Nummer der Adapter steht.");
+    return QStringLiteral("Adapter einstecken; seine Nummer zeigt der Geräte-Manager.");
 #else
-    return QStringLiteral("Sonst den Gerätepfad in der Einstellungsdatei MOXT.conf im Abschnitt "
-                          "[Devices] eintragen, z. B. COM%1=/dev/ttyUSB0.")
+    return QStringLiteral("Adapter einstecken oder den Pfad als COM%1= unter [Devices] in "
+                          "MOXT.conf eintragen.")
         .arg(port);
 #endif
 }
 
 QString permissionHint() {
 #ifdef Q_OS_LINUX
-    return QStringLiteral("Den Benutzer in die Gruppe dialout aufnehmen "
-                          "(sudo usermod -aG dialout BENUTZERNAME) und neu anmelden.");
+    return QStringLiteral("Den Benutzer in die Gruppe dialout aufnehmen und neu anmelden.");
 #else
     return QStringLiteral("Die Zugriffsrechte des Geräts prüfen.");
 #endif
@@ -37,23 +36,22 @@ QString describe(CommErrorCode code, int port, const QString &device) {
     const QString name = portName(port, device);
     switch (code) {
     case CommErrorCode::InvalidPortNumber:
-        return QStringLiteral("Ungültige Portnummer %1: erlaubt sind %2 bis %3. Bitte einen Port "
-                              "aus der Liste wählen.")
+        return QStringLiteral("Ungültige Portnummer %1: erlaubt sind %2 bis %3. Einen Port aus "
+                              "der Liste wählen.")
             .arg(port)
             .arg(kFirstPort)
             .arg(kLastPort);
     case CommErrorCode::DeviceNotFound:
-        return QStringLiteral("%1 nicht gefunden. Ist der Adapter eingesteckt und der richtige "
-                              "Port gewählt? %2")
+        return QStringLiteral("%1 nicht gefunden. %2")
             .arg(name, notFoundHint(port));
     case CommErrorCode::PermissionDenied:
         return QStringLiteral("Kein Zugriff auf %1. %2").arg(name, permissionHint());
     case CommErrorCode::DeviceBusy:
-        return QStringLiteral("%1 wird bereits von einem anderen Programm benutzt. Das andere "
-                              "Programm beenden und erneut verbinden.")
+        return QStringLiteral("%1 ist von einem anderen Programm belegt. Dieses beenden und "
+                              "erneut verbinden.")
             .arg(name);
     case CommErrorCode::AlreadyOpen:
-        return QStringLiteral("%1 ist bereits geöffnet. Für einen anderen Port zuerst trennen.")
+        return QStringLiteral("%1 ist bereits geöffnet. Zuerst trennen.")
             .arg(name);
     case CommErrorCode::NotOpen:
         return QStringLiteral("%1 ist nicht geöffnet. Zuerst verbinden.").arg(name);
@@ -62,11 +60,11 @@ QString describe(CommErrorCode code, int port, const QString &device) {
     case CommErrorCode::WriteFailed:
         return QStringLiteral("Senden an %1 fehlgeschlagen. Kabel und Adapter prüfen.").arg(name);
     case CommErrorCode::DeviceLost:
-        return QStringLiteral("Verbindung zu %1 verloren: das Gerät wurde getrennt. Adapter "
-                              "einstecken und erneut verbinden.")
+        return QStringLiteral("Verbindung zu %1 verloren: Gerät getrennt. Adapter einstecken "
+                              "und erneut verbinden.")
             .arg(name);
     case CommErrorCode::OpenFailed:
-        return QStringLiteral("%1 konnte nicht geöffnet werden. Ist das Gerät eine serielle "
+        return QStringLiteral("%1 konnte nicht geöffnet werden. Ist es eine serielle "
                               "Schnittstelle?")
             .arg(name);
     case CommErrorCode::InvalidHandshake:

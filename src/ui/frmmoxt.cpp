@@ -60,7 +60,9 @@ void frmMOXT::setErrorLine(const QString &text)
 {
     QLabel *line = m_controls.lblFehler;
     line->setText(text);
-    // The error line grows to the right on one line, as wide as its text.
+    // The error line grows to the right on one line, as wide as its text; where a very long
+    // device path pushes it past the frame's edge, the whole text is in its tool tip.
+    line->setToolTip(text);
     line->resize(line->sizeHint().width(), line->height());
 }
 

@@ -1,0 +1,110 @@
+// The tester (offscreen, the real window and component) connected to the real simulator on its
+// pseudo-terminal: what a new user sees when trying the tool without a device.
+#include "simdevice.h"
+
+#include "app/settingsstore.h"
+#include "app/startup.h"
+#include "protocol/hexformat.h"
+#include "serial/qtcommcomponent.h"
+#include "support/pseudoterminal.h"
+#include "ui/frmmoxt.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QProcess>
+#include <QPushButton>
+#include <QTest>
+
+using namespace talvor;
+
+namespace {
+
+QString hexOf(const sim::Frame &frame)
+{
+    return hexPairs(QByteArrayView(reinterpret_cast<const char *>(frame.data()),
+                                   qsizetype(frame.size())));
+}
+
+constexpr int kSeed = 7;
+
+} // namespace
+
+class TesterWithSimulatorTest : public QObject {
+    Q_OBJECT
+
+private:
+    QProcess m_sim;
+    std::unique_ptr<SettingsStore> m_settings;
+    std::unique_ptr<frmMOXT> m_window;
+
+    Controls &connectTo(const QStringList &simArguments)
+    {
+        m_sim.start(TALVOR_SIM_PATH, QStringList{"--quiet", "--seed", QString::number(kSeed)} +
+                                         simArguments);
+        if (!m_sim.waitForStarted(5000))
+            qFatal("talvor-sim did not start");
+        while (!m_sim.canReadLine())
+            if (!m_sim.waitForReadyRead(5000))
+                qFatal("talvor-sim printed no device path");
+        test::mapPort(1, QString::fromLocal8Bit(m_sim.readLine()).trimmed());
+        m_settings = std::make_unique<SettingsStore>();
+        m_window = std::make_unique<frmMOXT>(std::make_unique<QtCommComponent>(), *m_settings);
+        startUp(*m_window, {});
+        Controls &c = m_window->controls();
+        c.cmdOpen->click();
+        if (!c.lblFehler->text().isEmpty())
+            qFatal("%s", qPrintable(c.lblFehler->text()));
+        return c;
+    }
+
+    void checkInitialiseFillsEveryRow(Controls &c)
+    {
+        const sim::SimDevice device = sim::SimDevice::fromSeed(kSeed);
+        c.cmdInit[0]->click();
+        QTRY_VERIFY_WITH_TIMEOUT(!c.lblRaw[24]->text().isEmpty(), 10000);
+        for (int d = 1; d <= 24; ++d) {
+            QCOMPARE(c.lblRaw[d]->text(), hexOf(device.addressReport(d)));
+            QVERIFY(!c.lblAdresse[d]->text().isEmpty());
+            QVERIFY(!c.lblZeit[d]->text().isEmpty());
+        }
+    }
+
+private slots:
+    void cleanup()
+    {
+        m_window.reset();
+        m_sim.terminate();
+        m_sim.waitForFinished(5000);
+    }
+
+    void everyCommandFillsItsCells()
+    {
+        Controls &c = connectTo({});
+        checkInitialiseFillsEveryRow(c);
+
+        sim::SimDevice device = sim::SimDevice::fromSeed(kSeed);
+        c.cmdInit[7]->click();
+        QTRY_COMPARE(c.lblRawCV[7]->text(), hexOf(device.cvReport(7)));
+        QCOMPARE(c.lblCV[7]->text(), QString::number(device.detector(7).cv));
+
+        c.cmdInfo->click();
+        QTRY_COMPARE(c.lblSysRaw->text(), hexOf(device.systemInfoReport()));
+        QCOMPARE(c.lblSN->text(), QString::number(device.systemInfo().serialNumber));
+
+        c.cmbDetektor->setCurrentIndex(4);
+        c.cmdProg->click();
+        device.answer(0x85);
+        QTRY_COMPARE(c.lblRaw[5]->text(), hexOf(device.addressReport(5)));
+        QCOMPARE(c.lblAdresse[5]->text(), (device.detector(5).marker ? "< " : "> ") +
+                                              QString::number(device.detector(5).address));
+    }
+
+    void noiseAndSplitFramesStillReachTheirRows()
+    {
+        Controls &c = connectTo({"--noise", "--split", "--split-pause", "20"});
+        checkInitialiseFillsEveryRow(c);
+    }
+};
+
+QTEST_MAIN(TesterWithSimulatorTest)
+#include "tst_testerwithsim.moc"
