@@ -9,9 +9,8 @@ int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     talvor::SettingsStore settings;
-    talvor::frmMOXT window(std::make_unique<talvor::QtCommComponent>(), settings);
-    window.setUnloadHandler([&window] { talvor::shutDown(window); });
-    talvor::startUp(window, app.arguments().mid(1));
-    window.show();
+    const auto window = talvor::openMainWindow(std::make_unique<talvor::QtCommComponent>(),
+                                               settings, app.arguments().mid(1));
+    window->show();
     return app.exec();
 }

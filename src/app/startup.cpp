@@ -74,6 +74,15 @@ void startUp(frmMOXT &window, const QStringList &arguments)
     window.Timer1().start();
 }
 
+std::unique_ptr<frmMOXT> openMainWindow(std::unique_ptr<CommComponent> comm,
+                                        SettingsStore &settings, const QStringList &arguments)
+{
+    auto window = std::make_unique<frmMOXT>(std::move(comm), settings);
+    window->setUnloadHandler([w = window.get()] { shutDown(*w); });
+    startUp(*window, arguments);
+    return window;
+}
+
 void shutDown(frmMOXT &window)
 {
     window.settings().writeText(kPortSection, kPortNumberKey,

@@ -2,8 +2,11 @@
 
 #include <QStringList>
 
+#include <memory>
+
 namespace talvor {
 
+class CommComponent;
 class SettingsStore;
 class frmMOXT;
 
@@ -22,6 +25,11 @@ struct RestoredChoices {
 // The remembered port and handshake choice, with the defaults for missing values and the
 // fallbacks for values that are not accepted.
 RestoredChoices restoredChoices(const SettingsStore &settings, int portCount);
+
+// The window as the program opens it: built around the serial port component, wired to run the
+// shut-down when it closes, and started up (not yet shown).
+std::unique_ptr<frmMOXT> openMainWindow(std::unique_ptr<CommComponent> comm,
+                                        SettingsStore &settings, const QStringList &arguments);
 
 // What runs when the window opens, before it is first shown; it starts the poll timer last.
 void startUp(frmMOXT &window, const QStringList &arguments);

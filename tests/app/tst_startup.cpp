@@ -3,6 +3,7 @@
 #include "app/settingsstore.h"
 #include "app/startup.h"
 #include "support/fakecomm.h"
+#include "support/testsettings.h"
 #include "ui/frmmoxt.h"
 #include "ui/trafficlogview.h"
 
@@ -50,18 +51,14 @@ private:
         auto comm = std::make_unique<test::FakeComm>();
         m_comm = comm.get();
         m_settings = std::make_unique<SettingsStore>();
-        m_window = std::make_unique<frmMOXT>(std::move(comm), *m_settings);
-        m_window->setUnloadHandler([this] { shutDown(*m_window); });
-        startUp(*m_window, arguments);
+        m_window = openMainWindow(std::move(comm), *m_settings, arguments);
         return *m_window;
     }
 
 private slots:
     void init()
     {
-        QSettings s(QSettings::NativeFormat, QSettings::UserScope, "MOXT", "MOXT");
-        s.clear();
-        s.sync();
+        test::clearSettings();
     }
     void cleanup() { m_window.reset(); }
 

@@ -4,7 +4,8 @@
 #include "app/startup.h"
 #include "serial/qtcommcomponent.h"
 #include "support/fakecomm.h"
-#include "support/pseudoterminal.h"
+#include "support/ptypair.h"
+#include "support/testsettings.h"
 #include "ui/frmmoxt.h"
 #include "ui/shape.h"
 
@@ -30,7 +31,7 @@ class EndToEndTest : public QObject {
     Q_OBJECT
 
 private:
-    std::unique_ptr<test::PseudoTerminal> m_device;
+    std::unique_ptr<test::PtyPair> m_device;
     std::unique_ptr<SettingsStore> m_settings;
     std::unique_ptr<frmMOXT> m_window;
     test::FakeComm *m_fake = nullptr;
@@ -38,14 +39,13 @@ private:
     Controls &start(std::unique_ptr<CommComponent> comm)
     {
         m_settings = std::make_unique<SettingsStore>();
-        m_window = std::make_unique<frmMOXT>(std::move(comm), *m_settings);
-        startUp(*m_window, {});
+        m_window = openMainWindow(std::move(comm), *m_settings, {});
         return m_window->controls();
     }
     Controls &startConnected()
     {
-        m_device = std::make_unique<test::PseudoTerminal>();
-        test::mapPort(1, m_device->slavePath());
+        m_device = std::make_unique<test::PtyPair>();
+        test::setPortDevice(1, m_device->slavePath());
         Controls &c = start(std::make_unique<QtCommComponent>());
         c.cmdOpen->click();
         return c;
@@ -61,7 +61,7 @@ private:
     // Lets the device's bytes arrive and be polled.
     void deliver(const QByteArray &data)
     {
-        QVERIFY(m_device->write(data));
+        QVERIFY(m_device->writeMaster(data));
         QTest::qWait(150);
     }
     QString log() const { return QString::fromLatin1(m_window->trafficLog().text()); }
@@ -174,8 +174,8 @@ private slots:
         auto *b = m_window->findChild<QPushButton *>(button);
         b->click();
         b->click();
-        QCOMPARE(m_device->read(2), sent + sent);
-        QCOMPARE(m_device->readAll(), QByteArray());
+        QCOMPARE(m_device->readMaster(2), sent + sent);
+        QCOMPARE(m_device->readMaster(1 << 20, 100), QByteArray());
         // Commands leave no trace in the log and do not touch the labels.
         QCOMPARE(log(), QString());
         QCOMPARE(c.lblSysRaw->text(), QString());
@@ -213,7 +213,7 @@ private slots:
         Controls &c = startConnected();
         deliver(bytes("FE0101FF"));
         c.cmdSend->click();
-        QCOMPARE(m_device->read(1), bytes("60"));
+        QCOMPARE(m_device->readMaster(1), bytes("60"));
         deliver(bytes("FD0102170BFF"));
         QCOMPARE(log(), QStringLiteral("FE 01 01 FF \r\n\r\n0x60->FD 01 02 17 0B FF "));
         c.cmdSend->click();
@@ -241,7 +241,7 @@ private slots:
         c.cmdReset->click();
         c.txtSend->setText(typed);
         c.cmdSend->click();
-        QCOMPARE(m_device->read(1), sent);
+        QCOMPARE(m_device->readMaster(1), sent);
         QCOMPARE(log(), "\r\n\r\n" + marker);
     }
 

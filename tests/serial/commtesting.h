@@ -1,8 +1,8 @@
 #pragma once
 
-#include "ptypair.h"
+#include "support/ptypair.h"
 #include "serial/qtcommcomponent.h"
-#include "settingsstore.h"
+#include "support/testsettings.h"
 
 #include <QTest>
 

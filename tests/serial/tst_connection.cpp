@@ -5,7 +5,8 @@
 #include "app/startup.h"
 #include "serial/qtcommcomponent.h"
 #include "support/fakecomm.h"
-#include "support/pseudoterminal.h"
+#include "support/ptypair.h"
+#include "support/testsettings.h"
 #include "ui/frmmoxt.h"
 #include "ui/shape.h"
 
@@ -29,8 +30,7 @@ private:
     Controls &start(std::unique_ptr<CommComponent> comm)
     {
         m_settings = std::make_unique<SettingsStore>();
-        m_window = std::make_unique<frmMOXT>(std::move(comm), *m_settings);
-        startUp(*m_window, {});
+        m_window = openMainWindow(std::move(comm), *m_settings, {});
         return m_window->controls();
     }
     Controls &startFake()
@@ -51,9 +51,7 @@ private:
 private slots:
     void init()
     {
-        QSettings s(QSettings::NativeFormat, QSettings::UserScope, "MOXT", "MOXT");
-        s.clear();
-        s.sync();
+        test::clearSettings();
     }
     void cleanup() { m_window.reset(); }
 
@@ -161,9 +159,9 @@ private slots:
 
     void realPortOpensSendsAndCloses()
     {
-        test::PseudoTerminal device;
+        test::PtyPair device;
         QVERIFY(device.isValid());
-        test::mapPort(3, device.slavePath());
+        test::setPortDevice(3, device.slavePath());
         Controls &c = startReal();
         choosePort(2);
         c.chkRTSCTS->setChecked(false);
@@ -173,12 +171,12 @@ private slots:
         QVERIFY(!c.chkRTSCTS->isEnabled());
         QTRY_COMPARE(c.Shape1->fillStyle(), Shape::Solid);
         c.cmdInfo->click();
-        QCOMPARE(device.read(1), QByteArray("\x60"));
+        QCOMPARE(device.readMaster(1), QByteArray("\x60"));
 
         c.cmdOpen->click(); // again: stays open, nothing reopened
         QVERIFY(portOpen());
         c.cmdInfo->click();
-        QCOMPARE(device.read(1), QByteArray("\x60"));
+        QCOMPARE(device.readMaster(1), QByteArray("\x60"));
 
         c.cmdClose->click();
         QVERIFY(!portOpen());
@@ -189,8 +187,8 @@ private slots:
 
     void choosingAnotherPortDisconnects()
     {
-        test::PseudoTerminal device;
-        test::mapPort(1, device.slavePath());
+        test::PtyPair device;
+        test::setPortDevice(1, device.slavePath());
         Controls &c = startReal();
         c.cmdOpen->click();
         QVERIFY(portOpen());
@@ -202,7 +200,7 @@ private slots:
 
     void missingDeviceFailsWithItsPath()
     {
-        test::mapPort(5, "/dev/talvor-does-not-exist");
+        test::setPortDevice(5, "/dev/talvor-does-not-exist");
         Controls &c = startReal();
         choosePort(4);
         c.cmdOpen->click();
@@ -217,8 +215,8 @@ private slots:
 
     void unpluggedDeviceIsShownAtTheNextTick()
     {
-        auto device = std::make_unique<test::PseudoTerminal>();
-        test::mapPort(1, device->slavePath());
+        auto device = std::make_unique<test::PtyPair>();
+        test::setPortDevice(1, device->slavePath());
         Controls &c = startReal();
         c.cmdOpen->click();
         QTRY_COMPARE(c.Shape1->fillStyle(), Shape::Solid);

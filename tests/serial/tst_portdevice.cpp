@@ -1,5 +1,5 @@
 #include "serial/portdevice.h"
-#include "settingsstore.h"
+#include "support/testsettings.h"
 
 #include <QDir>
 #include <QFile>

@@ -6,7 +6,8 @@
 #include "app/startup.h"
 #include "protocol/hexformat.h"
 #include "serial/qtcommcomponent.h"
-#include "support/pseudoterminal.h"
+#include "support/ptypair.h"
+#include "support/testsettings.h"
 #include "ui/frmmoxt.h"
 
 #include <QComboBox>
@@ -46,10 +47,9 @@ private:
         while (!m_sim.canReadLine())
             if (!m_sim.waitForReadyRead(5000))
                 qFatal("talvor-sim printed no device path");
-        test::mapPort(1, QString::fromLocal8Bit(m_sim.readLine()).trimmed());
+        test::setPortDevice(1, QString::fromLocal8Bit(m_sim.readLine()).trimmed());
         m_settings = std::make_unique<SettingsStore>();
-        m_window = std::make_unique<frmMOXT>(std::make_unique<QtCommComponent>(), *m_settings);
-        startUp(*m_window, {});
+        m_window = openMainWindow(std::make_unique<QtCommComponent>(), *m_settings, {});
         Controls &c = m_window->controls();
         c.cmdOpen->click();
         if (!c.lblFehler->text().isEmpty())

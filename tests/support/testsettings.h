@@ -23,6 +23,15 @@ inline void setPortDevice(int port, const QString &path) {
         settings.remove(key);
     else
         settings.setValue(key, path);
+    settings.sync();
+}
+
+// Empties the settings store of this test process, as on a machine where the program never ran.
+inline void clearSettings() {
+    QSettings settings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("MOXT"),
+                       QStringLiteral("MOXT"));
+    settings.clear();
+    settings.sync();
 }
 
 } // namespace talvor::test
