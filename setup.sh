@@ -43,7 +43,7 @@ run_demo() {
     rm -f "$link"
     build/talvor-sim --quiet --link "$link" >/dev/null &
     local sim=$!
-    trap 'kill $sim 2>/dev/null; wait $sim 2>/dev/null' EXIT
+    trap "kill $sim 2>/dev/null; wait $sim 2>/dev/null" EXIT
     for _ in $(seq 50); do
         [ -e "$link" ] && break
         sleep 0.1
