@@ -19,27 +19,33 @@ namespace {
 void checkText(const QString &text)
 {
     const double value = readLenientNumber(text);
-    fuzz::check(!std::isnan(value), "a reading gave NaN");
+    if (std::isnan(value))
+        fuzz::fail("a reading gave NaN");
 
     const auto rounded = roundToInt32(value);
     const bool inRange = value >= -2147483648.5 && value < 2147483647.5;
-    fuzz::check(rounded.has_value() == inRange, "rounding accepted or refused wrongly");
-    if (rounded)
-        fuzz::check(std::fabs(*rounded - value) <= 0.5, "rounded further than half a unit");
+    if (rounded.has_value() != inRange)
+        fuzz::fail("rounding accepted or refused wrongly");
+    if (rounded && std::fabs(*rounded - value) > 0.5)
+        fuzz::fail("rounded further than half a unit");
 
     const auto stored = readStoredNumber(text);
     const bool fitsSetting = rounded && *rounded >= -32768 && *rounded <= 32767;
-    fuzz::check(stored.has_value() == fitsSetting, "setting accepted or refused wrongly");
-    if (stored)
-        fuzz::check(*stored == *rounded, "setting differs from the rounded reading");
+    if (stored.has_value() != fitsSetting)
+        fuzz::fail("setting accepted or refused wrongly");
+    if (stored && *stored != *rounded)
+        fuzz::fail("setting differs from the rounded reading");
 
     if (const auto send = sendByteFor(text)) {
-        fuzz::check(send->tag == QString::number(send->value), "tag is not the byte");
+        if (send->tag != QString::number(send->value))
+            fuzz::fail("tag is not the byte");
         const QString caption = QStringLiteral("0x") +
                                 QString::number(send->value, 16).rightJustified(2, u'0').toUpper() +
                                 QStringLiteral(" senden");
-        fuzz::check(send->caption == caption, "caption " + send->caption.toUtf8());
-        fuzz::check(sendByteValue(send->tag) == send->value, "tag does not read back");
+        if (send->caption != caption)
+            fuzz::fail("caption " + send->caption.toUtf8());
+        if (sendByteValue(send->tag) != send->value)
+            fuzz::fail("tag does not read back");
     }
     // Any text may stand in a Tag; reading it back must merely be defined.
     sendByteValue(text);

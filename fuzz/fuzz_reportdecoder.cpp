@@ -10,6 +10,17 @@
 
 using namespace talvor;
 
+namespace {
+
+bool same(const std::vector<Report> &a, const std::vector<Report> &b)
+{
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](const Report &x, const Report &y) {
+        return x.kind == y.kind && x.detector == y.detector && x.frame == y.frame;
+    });
+}
+
+} // namespace
+
 extern "C" int LLVMFuzzerTestOneInput(const unsigned char *data, size_t size)
 {
     fuzz::Input input(data, size);
@@ -27,12 +38,13 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char *data, size_t size)
         reference.append(chunk);
         const std::vector<Report> got = decoder.decode();
         const std::vector<Report> expected = test::referenceDecoderRun(reference);
-        fuzz::check(test::describe(got) == test::describe(expected),
-                    "reports " + test::describe(got).toLatin1() + " instead of " +
-                        test::describe(expected).toLatin1());
+        if (!same(got, expected))
+            fuzz::fail("reports " + test::describe(got).toLatin1() + " instead of " +
+                       test::describe(expected).toLatin1());
         const QByteArray kept = reference.last(std::min<qsizetype>(5, reference.size()));
-        fuzz::check(decoder.pending() == kept, "kept " + decoder.pending().toByteArray().toHex() +
-                                                   " instead of " + kept.toHex());
+        if (decoder.pending() != kept)
+            fuzz::fail("kept " + decoder.pending().toByteArray().toHex() + " instead of " +
+                       kept.toHex());
     }
     return 0;
 }

@@ -14,8 +14,8 @@ namespace {
 
 void checkLines(const TrafficLog &log)
 {
-    const QByteArray problem = test::linesMismatch(log);
-    fuzz::check(problem.isEmpty(), problem);
+    if (const QByteArray problem = test::linesMismatch(log); !problem.isEmpty())
+        fuzz::fail(problem);
 }
 
 } // namespace
@@ -45,10 +45,11 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char *data, size_t size)
             reference.appendReceived(chunk);
         }
         const QByteArray full = reference.text();
-        fuzz::check(unbounded.text() == full,
-                    "text\n" + unbounded.text() + "\ninstead of\n" + full);
-        const QByteArray problem = test::boundedTailMismatch(bounded, full, small);
-        fuzz::check(problem.isEmpty(), problem);
+        if (unbounded.text() != full)
+            fuzz::fail("text\n" + unbounded.text() + "\ninstead of\n" + full);
+        if (const QByteArray problem = test::boundedTailMismatch(bounded, full, small);
+            !problem.isEmpty())
+            fuzz::fail(problem);
         checkLines(unbounded);
         checkLines(bounded);
     }
