@@ -88,6 +88,7 @@ private slots:
     void overlongLineKeepsNewestPairs();
     void overlongLineDropsItsMarkerFirst();
     void overlongLineAfterFrames();
+    void noiseLineAfterADroppedNoiseLine();
     void clearCountsDroppedLines();
     void emptyChunkChangesNothing();
 };
@@ -228,6 +229,32 @@ void TrafficLogTest::overlongLineAfterFrames()
     runScript(log, "FF | FC 05");
     QCOMPARE(log.text(), "FC 05 ");
     QCOMPARE(log.droppedLines(), 4);
+}
+
+// The storage of a dropped line of noise goes on to the next line that grows long; that line must
+// still keep exactly its newest pairs, and its text must not mix with the old one's.
+void TrafficLogTest::noiseLineAfterADroppedNoiseLine()
+{
+    const TrafficLog::Limits limits{100, 300 * 1024};
+    TrafficLog log(limits);
+    QByteArray noise(4096, Qt::Uninitialized);
+    for (qsizetype i = 0; i < noise.size(); ++i)
+        noise[i] = char(i % 0xFF);
+    for (int i = 0; i < 100; ++i)
+        log.appendReceived(noise);
+    QCOMPARE(log.lineCount(), 1);
+    log.appendReceived(QByteArray::fromHex("FF FC 01 FF"));
+    QCOMPARE(log.text(), "FC 01 FF ");
+
+    const QByteArray second = noise.sliced(7);
+    QByteArray received;
+    for (int i = 0; i < 100; ++i) {
+        log.appendReceived(second);
+        received += second;
+    }
+    QCOMPARE(log.lineCount(), 1);
+    QCOMPARE(log.text(), received.last(limits.maxBytes / 3).toHex(' ').toUpper() + ' ');
+    verifyLinesMatchText(log);
 }
 
 void TrafficLogTest::clearCountsDroppedLines()
