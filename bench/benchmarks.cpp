@@ -187,6 +187,11 @@ double counter(const benchmark::BenchmarkReporter::Run &run, const char *name)
 // Keeps every result for the table, and shows the usual console output too.
 class CollectingReporter : public benchmark::ConsoleReporter {
 public:
+    CollectingReporter()
+        : ConsoleReporter(OO_Tabular)
+    {
+    }
+
     void ReportRuns(const std::vector<Run> &runs) override
     {
         for (const Run &run : runs) {

@@ -61,7 +61,7 @@ void BenchWindow::literalPoll(LiteralState &state, const QByteArray &bytes)
     }
     showLineStates(m_window.controls(), lines);
     for (const Report &report : test::referenceDecoderRun(state.receiveBuffer))
-        showReports(m_window.controls(), {report});
+        showReports(m_window.controls(), std::span(&report, 1));
 }
 
 void BenchWindow::repaint()

@@ -15,7 +15,7 @@ namespace {
 bool same(const std::vector<Report> &a, const std::vector<Report> &b)
 {
     return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](const Report &x, const Report &y) {
-        return x.kind == y.kind && x.detector == y.detector && x.frame == y.frame;
+        return x.kind == y.kind && x.detector == y.detector && x.frame() == y.frame();
     });
 }
 

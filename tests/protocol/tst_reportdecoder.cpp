@@ -34,6 +34,7 @@ private slots:
     void runs_data();
     void runs();
     void clearDropsAnUnfinishedFrame();
+    void reportHoldsAtMostTheLongestFrame();
     void noiseKeepsTheBufferSmall();
     void sameReportsAsTheReference_data();
     void sameReportsAsTheReference();
@@ -116,6 +117,16 @@ void TestReportDecoder::clearDropsAnUnfinishedFrame()
     decoder.append(QByteArray::fromHex("00 FF"));
     QVERIFY(decoder.decode().empty());
     QCOMPARE(hexPairs(decoder.pending()), QStringLiteral("00 FF"));
+}
+
+void TestReportDecoder::reportHoldsAtMostTheLongestFrame()
+{
+    const QByteArray bytes = QByteArray::fromHex("FD 01 02 17 0B FF 33");
+    const Report report(ReportKind::SystemInfo, 0, bytes);
+    QCOMPARE(report.frame(), bytes.first(6));
+    const Report copy = report;
+    QCOMPARE(copy.frame(), bytes.first(6));
+    QCOMPARE(Report().frame().size(), 0);
 }
 
 void TestReportDecoder::noiseKeepsTheBufferSmall()

@@ -33,22 +33,21 @@ inline std::vector<Report> referenceDecoderRun(QByteArray &buffer)
         };
         for (qsizetype p = 1; p <= last - 3 && !found; ++p) {
             const bool detector = at(p + 1) >= 1 && at(p + 1) <= 24;
-            Report report;
+            ReportKind kind = ReportKind::Address;
             qsizetype length = 0;
             if (at(p) == 0xFC && at(p + 4) == 0xFF && detector) {
-                report = {ReportKind::Address, at(p + 1), {}};
                 length = 5;
             } else if (at(p) == 0xFE && at(p + 3) == 0xFF && detector) {
-                report = {ReportKind::Cv, at(p + 1), {}};
+                kind = ReportKind::Cv;
                 length = 4;
             } else if (at(p) == 0xFD && at(p + 5) == 0xFF) {
-                report = {ReportKind::SystemInfo, 0, {}};
+                kind = ReportKind::SystemInfo;
                 length = 6;
             }
             if (length > 0) {
-                report.frame = buffer.mid(p - 1, length);
+                const int number = kind == ReportKind::SystemInfo ? 0 : at(p + 1);
+                reports.emplace_back(kind, number, QByteArrayView(buffer).sliced(p - 1, length));
                 buffer.remove(0, p - 1 + length);
-                reports.push_back(report);
                 found = true;
             }
         }
@@ -63,7 +62,7 @@ inline QString describe(const Report &report)
     QString text = kinds[int(report.kind)];
     if (report.kind != ReportKind::SystemInfo)
         text += QString::number(report.detector);
-    return text + u' ' + hexPairs(report.frame);
+    return text + u' ' + hexPairs(report.frame());
 }
 
 inline QString describe(const std::vector<Report> &reports)
