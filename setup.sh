@@ -2,35 +2,26 @@
 # Talvor-Tester: install what is missing, build, and then run the program or the tests.
 #   ./setup.sh run [arguments]          build and start the program with the device simulator
 #   ./setup.sh run --real [arguments]   build and start the program for your own device
-#   ./setup.sh test                     build and run every test
+#   ./setup.sh test                     build and run every test, then build them again with
+#                                       AddressSanitizer and UBSan and run them there
 set -euo pipefail
 cd "$(dirname "$0")"
 
-packages=(cmake g++ make qt6-base-dev qt6-serialport-dev libgl-dev fonts-liberation2)
+source tools/packages.sh
 
-install_missing() {
-    local missing=()
-    for p in "${packages[@]}"; do
-        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" \
-            || missing+=("$p")
-    done
-    [ ${#missing[@]} -eq 0 ] && return 0
-    if [ "$(id -u)" -ne 0 ]; then
-        echo "Missing packages. Install them as root, then run this command again:" >&2
-        echo "  sudo apt-get install -y ${missing[*]}" >&2
-        exit 1
-    fi
-    apt-get update
-    DEBIAN_FRONTEND=noninteractive apt-get install -y "${missing[@]}"
-}
-
-# build DIR [TARGET...]: configure and build the given targets (all when none are named).
+# build DIR [TARGET...] [-- CMAKE_OPTION...]: configure and build the given targets (all when none
+# are named).
 build() {
     local dir=$1
     shift
-    cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-    local targets=()
-    [ $# -gt 0 ] && targets=(--target "$@")
+    local targets=() options=()
+    while [ $# -gt 0 ] && [ "$1" != "--" ]; do
+        targets+=("$1")
+        shift
+    done
+    [ $# -gt 0 ] && shift && options=("$@")
+    cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "${options[@]}" >/dev/null
+    [ ${#targets[@]} -gt 0 ] && targets=(--target "${targets[@]}")
     cmake --build "$dir" -j"$(nproc)" "${targets[@]}"
 }
 
@@ -58,7 +49,7 @@ command=${1:-}
 [ $# -gt 0 ] && shift
 case "$command" in
 run)
-    install_missing
+    install_missing "${base_packages[@]}"
     build build talvor-tester talvor-sim
     if [ "${1:-}" = "--real" ]; then
         shift
@@ -67,9 +58,14 @@ run)
     run_demo "$@"
     ;;
 test)
-    install_missing
+    install_missing "${base_packages[@]}"
     build build
     QT_QPA_PLATFORM=offscreen ctest --test-dir build --output-on-failure -j"$(nproc)"
+    build build-asan -- -DTALVOR_SANITIZE=ON
+    # The same tests once more with AddressSanitizer, LeakSanitizer and UBSan in every binary of
+    # ours, the simulator included; the first finding fails its test.
+    ASAN_OPTIONS=detect_stack_use_after_return=1 UBSAN_OPTIONS=print_stacktrace=1 \
+        QT_QPA_PLATFORM=offscreen ctest --test-dir build-asan --output-on-failure -j"$(nproc)"
     ;;
 *)
     echo "usage: $0 run [--real] [arguments] | $0 test" >&2

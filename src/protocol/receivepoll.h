@@ -3,7 +3,7 @@
 #include "reportdecoder.h"
 #include "serial/commerror.h"
 
-#include <vector>
+#include <span>
 
 namespace talvor {
 
@@ -18,8 +18,8 @@ struct LineStates {
 
 struct PollOutcome {
     LineStates lines;
-    bool received = false; // bytes were read and written into the log
-    std::vector<Report> reports;
+    bool received = false;           // bytes were read and written into the log
+    std::span<const Report> reports; // valid until the decoder runs again
 };
 
 // One receive poll: the line states, the waiting bytes into the receive buffer and the traffic

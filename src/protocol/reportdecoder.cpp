@@ -25,10 +25,11 @@ constexpr std::array<FrameType, 3> kFrameTypes{{
 
 constexpr quint8 kFrameEnd = 0xFF;
 constexpr qsizetype kShortestFrame = 4;
-constexpr qsizetype kLongestFrame = 6;
+constexpr qsizetype kLongestFrame = Report::kLongestFrame;
 constexpr int kLastDetector = 24;
 
-bool matches(QByteArrayView bytes, qsizetype pos, const FrameType &type) {
+bool matches(QByteArrayView bytes, qsizetype pos, const FrameType &type)
+{
     const qsizetype end = pos + type.length - 1;
     if (end >= bytes.size() || quint8(bytes[pos]) != type.typeByte ||
         quint8(bytes[end]) != kFrameEnd)
@@ -37,11 +38,12 @@ bool matches(QByteArrayView bytes, qsizetype pos, const FrameType &type) {
     return !type.forDetector || (detector >= 1 && detector <= kLastDetector);
 }
 
-std::optional<Report> reportAt(QByteArrayView bytes, qsizetype pos) {
+std::optional<Report> reportAt(QByteArrayView bytes, qsizetype pos)
+{
     for (const FrameType &type : kFrameTypes) {
         if (matches(bytes, pos, type)) {
             const int detector = type.forDetector ? quint8(bytes[pos + 1]) : 0;
-            return Report{type.kind, detector, bytes.sliced(pos, type.length).toByteArray()};
+            return Report(type.kind, detector, bytes.sliced(pos, type.length));
         }
     }
     return std::nullopt;
@@ -49,18 +51,29 @@ std::optional<Report> reportAt(QByteArrayView bytes, qsizetype pos) {
 
 } // namespace
 
-void ReportDecoder::append(QByteArrayView bytes) {
+Report::Report(ReportKind kind, int detector, QByteArrayView frame)
+    : kind(kind)
+    , detector(detector)
+    , m_length(std::min(frame.size(), kLongestFrame))
+{
+    std::copy_n(frame.data(), m_length, m_frame.begin());
+}
+
+void ReportDecoder::append(QByteArrayView bytes)
+{
     m_buffer.append(bytes);
 }
 
-void ReportDecoder::clear() {
+void ReportDecoder::clear()
+{
     m_buffer.clear();
 }
 
 // Removing a report and scanning again from the front is the same as going on right behind the
 // report: the bytes before it have gone, and no test looks backwards. So one pass does it.
-std::vector<Report> ReportDecoder::decode() {
-    std::vector<Report> reports;
+const std::vector<Report> &ReportDecoder::decode()
+{
+    m_reports.clear();
     qsizetype consumed = 0;
     qsizetype pos = 0;
     while (pos + kShortestFrame <= m_buffer.size()) {
@@ -69,15 +82,15 @@ std::vector<Report> ReportDecoder::decode() {
             ++pos;
             continue;
         }
-        pos += report->frame.size();
+        pos += report->frame().size();
         consumed = pos;
-        reports.push_back(std::move(*report));
+        m_reports.push_back(*report);
     }
     // A byte with a full longest frame behind it has had every test decided, and it failed them
     // all; it could only leave with the next shown report, never be shown itself. Keeping just the
     // last five bytes therefore shows exactly the same reports and bounds the buffer.
     m_buffer.remove(0, std::max(consumed, m_buffer.size() - (kLongestFrame - 1)));
-    return reports;
+    return m_reports;
 }
 
 } // namespace talvor

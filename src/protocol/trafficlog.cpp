@@ -7,25 +7,34 @@ namespace talvor {
 namespace {
 
 constexpr char kHexDigits[] = "0123456789ABCDEF";
+// Lines longer than this are noise, not frames; only they take over spare storage.
+constexpr qsizetype kLongLine = 64 * 1024;
 
 // The type bytes that open the device's frames; after a received FF they start a new line.
-bool opensFrame(uchar byte) {
+bool opensFrame(uchar byte)
+{
     return byte >= 0xFC && byte <= 0xFE;
 }
 
 } // namespace
 
 TrafficLog::TrafficLog()
-    : TrafficLog(Limits{}) {}
+    : TrafficLog(Limits{})
+{
+}
 
 TrafficLog::TrafficLog(Limits limits)
-    : m_limits{std::max<qsizetype>(limits.maxLines, 1), std::max<qsizetype>(limits.maxBytes, 3)} {}
+    : m_limits{std::max<qsizetype>(limits.maxLines, 1), std::max<qsizetype>(limits.maxBytes, 3)}
+{
+}
 
-void TrafficLog::appendReceived(QByteArrayView bytes) {
+void TrafficLog::appendReceived(QByteArrayView bytes)
+{
     if (bytes.isEmpty())
         return;
     if (m_lines.empty())
         startLine();
+    makeRoom(3 * bytes.size());
     for (const char c : bytes) {
         const auto byte = static_cast<uchar>(c);
         if (m_endsWithFF && opensFrame(byte)) {
@@ -42,7 +51,8 @@ void TrafficLog::appendReceived(QByteArrayView bytes) {
     ++m_revision;
 }
 
-void TrafficLog::appendMarker(QByteArrayView captionStart) {
+void TrafficLog::appendMarker(QByteArrayView captionStart)
+{
     // CR LF CR LF: the current line ends, an empty line follows, and the marker opens the next.
     if (m_lines.empty())
         startLine();
@@ -56,9 +66,11 @@ void TrafficLog::appendMarker(QByteArrayView captionStart) {
     ++m_revision;
 }
 
-void TrafficLog::clear() {
+void TrafficLog::clear()
+{
     m_droppedLines += lineCount();
     m_lines.clear();
+    m_spare = QByteArray();
     m_frontSkip = 0;
     m_markerAtLineStart = 0;
     m_size = 0;
@@ -66,7 +78,8 @@ void TrafficLog::clear() {
     ++m_revision;
 }
 
-QByteArray TrafficLog::text() const {
+QByteArray TrafficLog::text() const
+{
     QByteArray text;
     text.reserve(m_size);
     for (qsizetype i = 0; i < lineCount(); ++i) {
@@ -77,33 +90,61 @@ QByteArray TrafficLog::text() const {
     return text;
 }
 
-QByteArrayView TrafficLog::line(qsizetype index) const {
+QByteArrayView TrafficLog::line(qsizetype index) const
+{
     const QByteArray &line = m_lines[size_t(index)];
     return index == 0 ? QByteArrayView(line).sliced(m_frontSkip) : QByteArrayView(line);
 }
 
-void TrafficLog::startLine() {
+void TrafficLog::startLine()
+{
     if (!m_lines.empty())
         m_size += 2;
     m_lines.emplace_back();
     m_markerAtLineStart = 0;
 }
 
-void TrafficLog::enforceLimits() {
-    while (m_lines.size() > 1 && (lineCount() > m_limits.maxLines || m_size > m_limits.maxBytes)) {
-        m_size -= line(0).size() + 2;
-        m_lines.pop_front();
-        m_frontSkip = 0;
-        ++m_droppedLines;
+// A line that outgrows its storage takes over the spare one if that is larger, so the storage of
+// an endless line of noise is made once and then passed on from line to line.
+void TrafficLog::makeRoom(qsizetype chars)
+{
+    QByteArray &last = m_lines.back();
+    const qsizetype needed = last.size() + chars;
+    if (needed <= last.capacity() || needed < kLongLine || m_spare.capacity() < needed)
+        return;
+    m_spare.resize(0);
+    m_spare.append(last);
+    last.swap(m_spare);
+    m_spare = QByteArray();
+}
+
+void TrafficLog::dropFirstLine()
+{
+    m_size -= line(0).size() + 2;
+    QByteArray &first = m_lines.front();
+    if (first.capacity() > m_spare.capacity()) {
+        first.resize(0);
+        m_spare.swap(first);
     }
+    m_lines.pop_front();
+    m_frontSkip = 0;
+    ++m_droppedLines;
+}
+
+void TrafficLog::enforceLimits()
+{
+    while (m_lines.size() > 1 && (lineCount() > m_limits.maxLines || m_size > m_limits.maxBytes))
+        dropFirstLine();
     if (m_size > m_limits.maxBytes)
         trimOverlongLine();
 }
 
 // The one line left is longer than the whole log may be: drop the marker that opens it, then its
-// oldest pairs. The dropped chars are only counted; the array is compacted once they outnumber the
-// live ones, which keeps the cost per appended byte constant.
-void TrafficLog::trimOverlongLine() {
+// oldest pairs. The dropped chars are only counted; the array is compacted in place once they
+// reach half the live ones, which keeps the cost per appended byte constant and the storage at
+// most one and a half times the log's size (the storage never moves from the front by itself).
+void TrafficLog::trimOverlongLine()
+{
     const qsizetype excess = m_size - m_limits.maxBytes;
     qsizetype drop = m_markerAtLineStart;
     m_markerAtLineStart = 0;
@@ -112,8 +153,9 @@ void TrafficLog::trimOverlongLine() {
     m_frontSkip += drop;
     m_size -= drop;
     QByteArray &line = m_lines.front();
-    if (m_frontSkip > line.size() / 2) {
-        line.remove(0, m_frontSkip);
+    if (m_frontSkip > line.size() / 3) {
+        std::copy(line.cbegin() + m_frontSkip, line.cend(), line.begin());
+        line.truncate(line.size() - m_frontSkip);
         m_frontSkip = 0;
     }
 }

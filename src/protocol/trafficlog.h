@@ -41,11 +41,16 @@ public:
 
 private:
     void startLine();
+    void makeRoom(qsizetype chars);
+    void dropFirstLine();
     void enforceLimits();
     void trimOverlongLine();
 
     Limits m_limits;
     std::deque<QByteArray> m_lines;
+    // The storage of the largest line dropped since the last clear(): a line of noise holds
+    // megabytes, and giving them back to the system would cost milliseconds inside one poll.
+    QByteArray m_spare;
     qsizetype m_frontSkip = 0;         // leading chars of the first line that count as dropped
     qsizetype m_markerAtLineStart = 0; // length of the marker that opens the last line, if any
     qsizetype m_size = 0;

@@ -38,8 +38,8 @@ namespace {
 void showAddress(Controls &c, const Report &report, const QString &time)
 {
     const int d = report.detector;
-    const auto *bytes = reinterpret_cast<const quint8 *>(report.frame.constData());
-    c.lblRaw[d]->setText(hexPairs(report.frame));
+    const auto *bytes = reinterpret_cast<const quint8 *>(report.frame().data());
+    c.lblRaw[d]->setText(hexPairs(report.frame()));
     c.lblZeit[d]->setText(time);
     const AddressText address = addressText(bytes[2], bytes[3]);
     c.lblAdresse[d]->setText(address.text);
@@ -49,15 +49,15 @@ void showAddress(Controls &c, const Report &report, const QString &time)
 void showCv(Controls &c, const Report &report, const QString &time)
 {
     const int d = report.detector;
-    c.lblRawCV[d]->setText(hexPairs(report.frame));
+    c.lblRawCV[d]->setText(hexPairs(report.frame()));
     c.lblZeitCV[d]->setText(time);
-    c.lblCV[d]->setText(QString::number(static_cast<quint8>(report.frame.at(2))));
+    c.lblCV[d]->setText(QString::number(static_cast<quint8>(report.frame()[2])));
 }
 
 void showSystemInfo(Controls &c, const Report &report)
 {
-    const auto *bytes = reinterpret_cast<const quint8 *>(report.frame.constData());
-    c.lblSysRaw->setText(hexPairs(report.frame));
+    const auto *bytes = reinterpret_cast<const quint8 *>(report.frame().data());
+    c.lblSysRaw->setText(hexPairs(report.frame()));
     c.lblSW->setText(versionText(bytes[3]));
     c.lblHW->setText(versionText(bytes[4]));
     c.lblSN->setText(serialNumberText(bytes[1], bytes[2]));
@@ -65,7 +65,7 @@ void showSystemInfo(Controls &c, const Report &report)
 
 } // namespace
 
-void showReports(Controls &c, const std::vector<Report> &reports)
+void showReports(Controls &c, std::span<const Report> reports)
 {
     if (reports.empty())
         return;

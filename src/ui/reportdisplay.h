@@ -4,7 +4,7 @@
 
 #include "protocol/receivepoll.h"
 
-#include <vector>
+#include <span>
 
 namespace talvor {
 
@@ -15,6 +15,6 @@ void resetDetectorTable(Controls &controls);
 void showLineStates(Controls &controls, const LineStates &lines);
 
 // Shows the reports of one decoder run, in order, each with the current time of day.
-void showReports(Controls &controls, const std::vector<Report> &reports);
+void showReports(Controls &controls, std::span<const Report> reports);
 
 } // namespace talvor

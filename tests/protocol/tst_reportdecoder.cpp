@@ -1,5 +1,6 @@
 #include "protocol/hexformat.h"
 #include "protocol/reportdecoder.h"
+#include "support/references.h"
 
 #include <QRandomGenerator>
 #include <QTest>
@@ -7,63 +8,15 @@
 #include <algorithm>
 
 using namespace talvor;
+using talvor::test::describe;
+using talvor::test::referenceDecoderRun;
 
 namespace {
 
-QString describe(const Report &report) {
-    static const QString kinds[] = {QStringLiteral("A"), QStringLiteral("C"), QStringLiteral("S")};
-    QString text = kinds[int(report.kind)];
-    if (report.kind != ReportKind::SystemInfo)
-        text += QString::number(report.detector);
-    return text + u' ' + hexPairs(report.frame);
-}
-
-QString describe(const std::vector<Report> &reports) {
-    QStringList texts;
-    for (const Report &report : reports)
-        texts << describe(report);
-    return texts.join(QStringLiteral(" | "));
-}
-
-// A decoder run exactly as the device's protocol reads: positions count from 1, each position is
-// tried in the order address, CV, system information; a report is removed with everything before
-// it and the scan starts again at the first byte. Quadratic, unbounded, and obviously right.
-std::vector<Report> referenceRun(QByteArray &buffer) {
-    std::vector<Report> reports;
-    for (bool found = true; found && buffer.size() >= 4;) {
-        found = false;
-        const qsizetype last = buffer.size();
-        const auto at = [&](qsizetype pos) {
-            return pos <= last ? int(quint8(buffer[pos - 1])) : -1;
-        };
-        for (qsizetype p = 1; p <= last - 3 && !found; ++p) {
-            const bool detector = at(p + 1) >= 1 && at(p + 1) <= 24;
-            Report report;
-            qsizetype length = 0;
-            if (at(p) == 0xFC && at(p + 4) == 0xFF && detector) {
-                report = {ReportKind::Address, at(p + 1), {}};
-                length = 5;
-            } else if (at(p) == 0xFE && at(p + 3) == 0xFF && detector) {
-                report = {ReportKind::Cv, at(p + 1), {}};
-                length = 4;
-            } else if (at(p) == 0xFD && at(p + 5) == 0xFF) {
-                report = {ReportKind::SystemInfo, 0, {}};
-                length = 6;
-            }
-            if (length > 0) {
-                report.frame = buffer.mid(p - 1, length);
-                buffer.remove(0, p - 1 + length);
-                reports.push_back(report);
-                found = true;
-            }
-        }
-    }
-    return reports;
-}
-
 // Mostly type bytes, closing bytes and detector numbers, so that reports, near misses and
 // frames inside frames occur often.
-char biasedByte(QRandomGenerator &random) {
+char biasedByte(QRandomGenerator &random)
+{
     const quint32 pick = random.bounded(10);
     if (pick < 4)
         return char(0xFC + random.bounded(4));
@@ -81,6 +34,7 @@ private slots:
     void runs_data();
     void runs();
     void clearDropsAnUnfinishedFrame();
+    void reportHoldsAtMostTheLongestFrame();
     void noiseKeepsTheBufferSmall();
     void sameReportsAsTheReference_data();
     void sameReportsAsTheReference();
@@ -88,7 +42,8 @@ private slots:
 
 // Each chunk is appended and followed by one decoder run, as one receive poll does; "runs" holds
 // the reports of each run.
-void TestReportDecoder::runs_data() {
+void TestReportDecoder::runs_data()
+{
     QTest::addColumn<QStringList>("chunks");
     QTest::addColumn<QStringList>("runs");
     QTest::addColumn<QString>("pending");
@@ -137,7 +92,8 @@ void TestReportDecoder::runs_data() {
     // clang-format on
 }
 
-void TestReportDecoder::runs() {
+void TestReportDecoder::runs()
+{
     QFETCH(QStringList, chunks);
     QFETCH(QStringList, runs);
     QFETCH(QString, pending);
@@ -152,7 +108,8 @@ void TestReportDecoder::runs() {
     QCOMPARE(hexPairs(decoder.pending()), pending);
 }
 
-void TestReportDecoder::clearDropsAnUnfinishedFrame() {
+void TestReportDecoder::clearDropsAnUnfinishedFrame()
+{
     ReportDecoder decoder;
     decoder.append(QByteArray::fromHex("FC 05 00"));
     QVERIFY(decoder.decode().empty());
@@ -162,7 +119,18 @@ void TestReportDecoder::clearDropsAnUnfinishedFrame() {
     QCOMPARE(hexPairs(decoder.pending()), QStringLiteral("00 FF"));
 }
 
-void TestReportDecoder::noiseKeepsTheBufferSmall() {
+void TestReportDecoder::reportHoldsAtMostTheLongestFrame()
+{
+    const QByteArray bytes = QByteArray::fromHex("FD 01 02 17 0B FF 33");
+    const Report report(ReportKind::SystemInfo, 0, bytes);
+    QCOMPARE(report.frame(), bytes.first(6));
+    const Report copy = report;
+    QCOMPARE(copy.frame(), bytes.first(6));
+    QCOMPARE(Report().frame().size(), 0);
+}
+
+void TestReportDecoder::noiseKeepsTheBufferSmall()
+{
     ReportDecoder decoder;
     const QByteArray noise(4096, '\x2A');
     for (int poll = 0; poll < 256; ++poll) {
@@ -174,7 +142,8 @@ void TestReportDecoder::noiseKeepsTheBufferSmall() {
     QCOMPARE(describe(decoder.decode()), QStringLiteral("C7 FE 07 2A FF"));
 }
 
-void TestReportDecoder::sameReportsAsTheReference_data() {
+void TestReportDecoder::sameReportsAsTheReference_data()
+{
     QTest::addColumn<quint32>("seed");
     for (const quint32 seed : {1u, 2u, 3u, 4u, 20240607u})
         QTest::addRow("seed %u", seed) << seed;
@@ -182,7 +151,8 @@ void TestReportDecoder::sameReportsAsTheReference_data() {
 
 // Random streams in random chunks: the bounded one-pass decoder shows exactly the reports of the
 // literal algorithm, run by run, and keeps the last bytes of the unbounded buffer.
-void TestReportDecoder::sameReportsAsTheReference() {
+void TestReportDecoder::sameReportsAsTheReference()
+{
     QFETCH(quint32, seed);
     QRandomGenerator random(seed);
     int reportCount = 0;
@@ -194,7 +164,7 @@ void TestReportDecoder::sameReportsAsTheReference() {
             std::generate(chunk.begin(), chunk.end(), [&] { return biasedByte(random); });
             decoder.append(chunk);
             reference.append(chunk);
-            const std::vector<Report> expected = referenceRun(reference);
+            const std::vector<Report> expected = referenceDecoderRun(reference);
             QCOMPARE(describe(decoder.decode()), describe(expected));
             const qsizetype kept = std::min<qsizetype>(5, reference.size());
             QCOMPARE(hexPairs(decoder.pending()), hexPairs(reference.last(kept)));

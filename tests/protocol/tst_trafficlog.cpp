@@ -1,39 +1,18 @@
 #include "protocol/trafficlog.h"
+#include "support/references.h"
 
 #include <QRandomGenerator>
-#include <QRegularExpression>
 #include <QTest>
 
 using talvor::TrafficLog;
+using talvor::test::ReferenceLog;
 
 namespace {
 
-// The log text as the literal algorithm makes it: after each chunk, append its pairs and replace
-// the three patterns over the whole text, one after the other.
-class ReferenceLog {
-public:
-    void appendReceived(QByteArrayView bytes) {
-        if (bytes.isEmpty())
-            return;
-        for (const char c : bytes)
-            m_text += QByteArray(1, c).toHex().toUpper() + ' ';
-        m_text.replace("FF FC", "FF\r\nFC");
-        m_text.replace("FF FD", "FF\r\nFD");
-        m_text.replace("FF FE", "FF\r\nFE");
-    }
-    void appendMarker(QByteArrayView captionStart) {
-        m_text += "\r\n\r\n" + captionStart.toByteArray() + "->";
-    }
-    void clear() { m_text.clear(); }
-    const QByteArray &text() const { return m_text; }
-
-private:
-    QByteArray m_text;
-};
-
 // Runs a script on a log: hex bytes form a chunk, "|" ends it, "M60" appends the send marker of
 // byte 0x60, "C" clears the log.
-template <typename Log> void runScript(Log &log, const QByteArray &script) {
+template <typename Log> void runScript(Log &log, const QByteArray &script)
+{
     QByteArray chunk;
     const auto flush = [&] {
         log.appendReceived(chunk);
@@ -56,7 +35,8 @@ template <typename Log> void runScript(Log &log, const QByteArray &script) {
 }
 
 // A random script, biased to the bytes that make line breaks.
-QByteArray randomScript(QRandomGenerator &random, int steps) {
+QByteArray randomScript(QRandomGenerator &random, int steps)
+{
     static constexpr uchar kFrameBytes[] = {0xFF, 0xFC, 0xFD, 0xFE};
     const auto randomByte = [&] {
         return random.bounded(100) < 60 ? kFrameBytes[random.bounded(4)]
@@ -80,38 +60,16 @@ QByteArray randomScript(QRandomGenerator &random, int steps) {
     return tokens.join(' ');
 }
 
-void verifyLinesMatchText(const TrafficLog &log) {
-    QByteArrayList lines;
-    for (qsizetype i = 0; i < log.lineCount(); ++i)
-        lines << log.line(i).toByteArray();
-    QCOMPARE(lines.join("\r\n"), log.text());
-    QCOMPARE(log.size(), log.text().size());
+void verifyLinesMatchText(const TrafficLog &log)
+{
+    const QByteArray problem = talvor::test::linesMismatch(log);
+    QVERIFY2(problem.isEmpty(), problem.constData());
 }
 
-// The kept text must be the newest part of the full text: cut at a line start such that the line
-// before would not fit, or, inside a line that outgrew the log on its own, after a marker or a
-// pair such that this marker or pair would not fit.
-void verifyBoundedTail(const TrafficLog &log, const QByteArray &full, TrafficLog::Limits limits) {
-    const QByteArray kept = log.text();
-    QVERIFY(log.size() <= limits.maxBytes);
-    QVERIFY(log.lineCount() <= limits.maxLines);
-    QVERIFY(full.endsWith(kept));
-    const qsizetype start = full.size() - kept.size();
-    if (start == 0)
-        return;
-    const qsizetype lineStart = full.lastIndexOf('\n', start - 1) + 1;
-    if (lineStart == start) {
-        // (lastIndexOf would read a negative start as "from the end")
-        const qsizetype previousStart = start >= 3 ? full.lastIndexOf('\n', start - 3) + 1 : 0;
-        const qsizetype withPrevious = start - previousStart + kept.size();
-        QVERIFY(withPrevious > limits.maxBytes || log.lineCount() + 1 > limits.maxLines);
-        return;
-    }
-    static const QRegularExpression kUnits(QStringLiteral("^(0x[0-9A-F]{2}->)?([0-9A-F]{2} )*$"));
-    const QByteArray dropped = full.mid(lineStart, start - lineStart);
-    QVERIFY2(kUnits.match(QString::fromLatin1(dropped)).hasMatch(), dropped.constData());
-    const qsizetype lastUnit = dropped.endsWith(' ') ? 3 : dropped.size();
-    QVERIFY(lastUnit + kept.size() > limits.maxBytes);
+void verifyBoundedTail(const TrafficLog &log, const QByteArray &full, TrafficLog::Limits limits)
+{
+    const QByteArray problem = talvor::test::boundedTailMismatch(log, full, limits);
+    QVERIFY2(problem.isEmpty(), problem.constData());
 }
 
 } // namespace
@@ -130,11 +88,13 @@ private slots:
     void overlongLineKeepsNewestPairs();
     void overlongLineDropsItsMarkerFirst();
     void overlongLineAfterFrames();
+    void noiseLineAfterADroppedNoiseLine();
     void clearCountsDroppedLines();
     void emptyChunkChangesNothing();
 };
 
-void TrafficLogTest::text_data() {
+void TrafficLogTest::text_data()
+{
     QTest::addColumn<QByteArray>("script");
     QTest::addColumn<QByteArray>("expected");
 
@@ -170,7 +130,8 @@ void TrafficLogTest::text_data() {
     QTest::newRow("marker after clear") << QByteArray("FC C M60") << QByteArray("\r\n\r\n0x60->");
 }
 
-void TrafficLogTest::text() {
+void TrafficLogTest::text()
+{
     QFETCH(QByteArray, script);
     QFETCH(QByteArray, expected);
     TrafficLog log;
@@ -179,13 +140,15 @@ void TrafficLogTest::text() {
     verifyLinesMatchText(log);
 }
 
-void TrafficLogTest::matchesWholeTextReplacement_data() {
+void TrafficLogTest::matchesWholeTextReplacement_data()
+{
     QTest::addColumn<quint32>("seed");
     for (quint32 seed = 1; seed <= 200; ++seed)
         QTest::addRow("seed %u", seed) << seed;
 }
 
-void TrafficLogTest::matchesWholeTextReplacement() {
+void TrafficLogTest::matchesWholeTextReplacement()
+{
     QFETCH(quint32, seed);
     QRandomGenerator random(seed);
     const QByteArray script = randomScript(random, 600);
@@ -197,14 +160,16 @@ void TrafficLogTest::matchesWholeTextReplacement() {
     verifyLinesMatchText(log);
 }
 
-void TrafficLogTest::keepsNewestTextWithinLimits_data() {
+void TrafficLogTest::keepsNewestTextWithinLimits_data()
+{
     QTest::addColumn<quint32>("seed");
     for (quint32 seed = 1; seed <= 200; ++seed)
         QTest::addRow("seed %u", seed) << seed;
 }
 
 // Checks the bounds after every step of a random script, against the unbounded reference.
-void TrafficLogTest::keepsNewestTextWithinLimits() {
+void TrafficLogTest::keepsNewestTextWithinLimits()
+{
     QFETCH(quint32, seed);
     QRandomGenerator random(seed);
     const TrafficLog::Limits limits{random.bounded(1, 12), random.bounded(3, 120)};
@@ -220,14 +185,16 @@ void TrafficLogTest::keepsNewestTextWithinLimits() {
     }
 }
 
-void TrafficLogTest::dropsOldestLines() {
+void TrafficLogTest::dropsOldestLines()
+{
     TrafficLog log({3, 1000});
     runScript(log, QByteArray("FC 01 FF ").repeated(10));
     QCOMPARE(log.text(), "FC 01 FF\r\nFC 01 FF\r\nFC 01 FF ");
     QCOMPARE(log.droppedLines(), 7);
 }
 
-void TrafficLogTest::overlongLineKeepsNewestPairs() {
+void TrafficLogTest::overlongLineKeepsNewestPairs()
+{
     TrafficLog log({10, 31});
     ReferenceLog reference;
     for (int i = 0; i < 1000; ++i) {
@@ -239,7 +206,8 @@ void TrafficLogTest::overlongLineKeepsNewestPairs() {
     QCOMPARE(log.lineCount(), 1);
 }
 
-void TrafficLogTest::overlongLineDropsItsMarkerFirst() {
+void TrafficLogTest::overlongLineDropsItsMarkerFirst()
+{
     TrafficLog log({1, 20});
     runScript(log, "M60 11 22 33 44");
     QCOMPARE(log.text(), "0x60->11 22 33 44 ");
@@ -249,7 +217,8 @@ void TrafficLogTest::overlongLineDropsItsMarkerFirst() {
     QCOMPARE(log.text(), "22 33 44 55 66 77 ");
 }
 
-void TrafficLogTest::overlongLineAfterFrames() {
+void TrafficLogTest::overlongLineAfterFrames()
+{
     TrafficLog log({10, 30});
     runScript(log, "FC 01 FF FC 02 FF FE 03 FF FD");
     QCOMPARE(log.text(), "FC 02 FF\r\nFE 03 FF\r\nFD ");
@@ -262,7 +231,34 @@ void TrafficLogTest::overlongLineAfterFrames() {
     QCOMPARE(log.droppedLines(), 4);
 }
 
-void TrafficLogTest::clearCountsDroppedLines() {
+// The storage of a dropped line of noise goes on to the next line that grows long; that line must
+// still keep exactly its newest pairs, and its text must not mix with the old one's.
+void TrafficLogTest::noiseLineAfterADroppedNoiseLine()
+{
+    const TrafficLog::Limits limits{100, 300 * 1024};
+    TrafficLog log(limits);
+    QByteArray noise(4096, Qt::Uninitialized);
+    for (qsizetype i = 0; i < noise.size(); ++i)
+        noise[i] = char(i % 0xFF);
+    for (int i = 0; i < 100; ++i)
+        log.appendReceived(noise);
+    QCOMPARE(log.lineCount(), 1);
+    log.appendReceived(QByteArray::fromHex("FF FC 01 FF"));
+    QCOMPARE(log.text(), "FC 01 FF ");
+
+    const QByteArray second = noise.sliced(7);
+    QByteArray received;
+    for (int i = 0; i < 100; ++i) {
+        log.appendReceived(second);
+        received += second;
+    }
+    QCOMPARE(log.lineCount(), 1);
+    QCOMPARE(log.text(), received.last(limits.maxBytes / 3).toHex(' ').toUpper() + ' ');
+    verifyLinesMatchText(log);
+}
+
+void TrafficLogTest::clearCountsDroppedLines()
+{
     TrafficLog log;
     runScript(log, "FC 01 FF FC 02 FF FC");
     log.clear();
@@ -271,7 +267,8 @@ void TrafficLogTest::clearCountsDroppedLines() {
     QCOMPARE(log.droppedLines(), 3);
 }
 
-void TrafficLogTest::emptyChunkChangesNothing() {
+void TrafficLogTest::emptyChunkChangesNothing()
+{
     TrafficLog log;
     runScript(log, "FC 01");
     const quint64 revision = log.revision();

@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QtGlobal>
+
+namespace talvor::bench {
+
+class BenchWindow;
+
+// Feeds `megabytes` MB through the receive poll in bulk ticks, frames and noise taking turns in
+// phases of 25 MB, and reports the peak resident memory of the process (VmHWM). Returns false
+// when the peak reaches 200 MB.
+bool runPeakMemory(BenchWindow &window, qint64 megabytes);
+
+} // namespace talvor::bench

@@ -1,0 +1,21 @@
+# Sourced by the scripts that build this project: installs the Debian packages they need.
+# install_missing PACKAGE...: as root, installs those not installed yet; as another user, prints
+# the apt-get line to run first and stops.
+install_missing() {
+    local missing=()
+    for p in "$@"; do
+        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" \
+            || missing+=("$p")
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    if [ "$(id -u)" -ne 0 ]; then
+        echo "Missing packages. Install them as root, then run this command again:" >&2
+        echo "  sudo apt-get install -y ${missing[*]}" >&2
+        exit 1
+    fi
+    apt-get update
+    DEBIAN_FRONTEND=noninteractive apt-get install -y "${missing[@]}"
+}
+
+# The packages that every build of this project needs.
+base_packages=(cmake g++ make qt6-base-dev qt6-serialport-dev libgl-dev fonts-liberation2)
