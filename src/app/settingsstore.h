@@ -12,8 +12,7 @@ class SettingsStore {
 public:
     SettingsStore();
 
-    QString readText(const QString &section, const QString &key,
-                     const QString &defaultValue) const;
+    QString readText(const QString &section, const QString &key, const QString &defaultValue) const;
     // Written through at once, so that nothing is lost if the program is killed later.
     void writeText(const QString &section, const QString &key, const QString &value);
 

@@ -1,7 +1,7 @@
 #include "startup.h"
 
-#include "settingsstore.h"
 #include "protocol/numberreading.h"
+#include "settingsstore.h"
 #include "ui/frmmoxt.h"
 
 #include <QCheckBox>
@@ -86,7 +86,7 @@ std::unique_ptr<frmMOXT> openMainWindow(std::unique_ptr<CommComponent> comm,
 void shutDown(frmMOXT &window)
 {
     window.settings().writeText(kPortSection, kPortNumberKey,
-                       QString::number(window.controls().cmbCOM->currentIndex()));
+                                QString::number(window.controls().cmbCOM->currentIndex()));
     window.disconnectPort();
 }
 

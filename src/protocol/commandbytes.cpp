@@ -10,11 +10,13 @@ constexpr quint8 kProgramCommand = 0x80;
 
 } // namespace
 
-quint8 initCommandByte(int index) {
+quint8 initCommandByte(int index)
+{
     return index == 0 ? kInitCommand : static_cast<quint8>(kRequestCommand + index);
 }
 
-quint8 programCommandByte(int listPosition) {
+quint8 programCommandByte(int listPosition)
+{
     return static_cast<quint8>(kProgramCommand + 1 + listPosition);
 }
 

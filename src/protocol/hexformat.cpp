@@ -2,7 +2,8 @@
 
 namespace talvor {
 
-QString hexPairs(QByteArrayView bytes) {
+QString hexPairs(QByteArrayView bytes)
+{
     return QString::fromLatin1(bytes.toByteArray().toHex(' ').toUpper());
 }
 

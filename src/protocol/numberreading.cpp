@@ -10,17 +10,20 @@ namespace talvor {
 
 namespace {
 
-bool isSkipped(QChar c) {
+bool isSkipped(QChar c)
+{
     return c == u' ' || c == u'\t' || c == u'\n';
 }
 
-bool isDigit(char c) {
+bool isDigit(char c)
+{
     return c >= '0' && c <= '9';
 }
 
 // The text without the characters the reading skips. No number goes on past a character outside
 // ASCII, so the copy ends there.
-std::string compacted(QStringView text) {
+std::string compacted(QStringView text)
+{
     std::string ascii;
     ascii.reserve(size_t(text.size()));
     for (const QChar c : text) {
@@ -32,7 +35,8 @@ std::string compacted(QStringView text) {
     return ascii;
 }
 
-int digitValue(char c) {
+int digitValue(char c)
+{
     if (isDigit(c))
         return c - '0';
     if (c >= 'a' && c <= 'f')
@@ -45,7 +49,8 @@ int digitValue(char c) {
 // The digits are read as an unsigned number. With more than eight hexadecimal digits the value
 // is simply larger than any 32-bit number, so callers treat it like any other value that does
 // not fit; a very long digit string grows towards infinity, never past it.
-double readRadixDigits(std::string_view digits, int radix) {
+double readRadixDigits(std::string_view digits, int radix)
+{
     double value = 0;
     for (const char c : digits) {
         const int digit = digitValue(c);
@@ -63,7 +68,8 @@ struct DecimalText {
     std::string_view exponent; // optional sign and digits; empty without exponent
 };
 
-std::string_view digitsAt(std::string_view s, size_t &pos) {
+std::string_view digitsAt(std::string_view s, size_t &pos)
+{
     const size_t start = pos;
     while (pos < s.size() && isDigit(s[pos]))
         ++pos;
@@ -71,7 +77,8 @@ std::string_view digitsAt(std::string_view s, size_t &pos) {
 }
 
 // An exponent letter counts only when at least one digit follows it.
-std::string_view exponentAt(std::string_view s, size_t pos) {
+std::string_view exponentAt(std::string_view s, size_t pos)
+{
     if (pos >= s.size() || std::string_view("EeDd").find(s[pos]) == std::string_view::npos)
         return {};
     size_t end = pos + 1;
@@ -82,7 +89,8 @@ std::string_view exponentAt(std::string_view s, size_t pos) {
     return end == digitsStart ? std::string_view() : s.substr(pos + 1, end - pos - 1);
 }
 
-std::optional<DecimalText> scanDecimal(std::string_view s) {
+std::optional<DecimalText> scanDecimal(std::string_view s)
+{
     DecimalText d;
     size_t pos = 0;
     if (pos < s.size() && (s[pos] == '+' || s[pos] == '-'))
@@ -96,7 +104,8 @@ std::optional<DecimalText> scanDecimal(std::string_view s) {
     return d;
 }
 
-long long saturatedExponent(std::string_view exponent) {
+long long saturatedExponent(std::string_view exponent)
+{
     constexpr long long kCap = 1'000'000'000;
     long long value = 0;
     for (const char c : exponent) {
@@ -108,7 +117,8 @@ long long saturatedExponent(std::string_view exponent) {
 
 // from_chars leaves the value alone when the number is too large or too small for a double; the
 // place of the first significant digit tells which.
-double beyondDoubleRange(const DecimalText &d) {
+double beyondDoubleRange(const DecimalText &d)
+{
     const long long exponent = saturatedExponent(d.exponent);
     const size_t firstWhole = d.whole.find_first_not_of('0');
     const long long magnitude =
@@ -118,7 +128,8 @@ double beyondDoubleRange(const DecimalText &d) {
     return magnitude > 0 ? std::numeric_limits<double>::infinity() : 0.0;
 }
 
-double toDouble(const DecimalText &d) {
+double toDouble(const DecimalText &d)
+{
     std::string text = "0";
     text.append(d.whole).append(".").append(d.fraction);
     if (!d.exponent.empty())
@@ -132,7 +143,8 @@ double toDouble(const DecimalText &d) {
 
 } // namespace
 
-double readLenientNumber(QStringView text) {
+double readLenientNumber(QStringView text)
+{
     const std::string compact = compacted(text);
     const std::string_view s = compact;
     if (s.starts_with("&H") || s.starts_with("&h"))
@@ -143,7 +155,8 @@ double readLenientNumber(QStringView text) {
     return decimal ? toDouble(*decimal) : 0.0;
 }
 
-std::optional<qint32> roundToInt32(double value) {
+std::optional<qint32> roundToInt32(double value)
+{
     if (!std::isfinite(value))
         return std::nullopt;
     const double lower = std::floor(value);
@@ -156,7 +169,8 @@ std::optional<qint32> roundToInt32(double value) {
     return static_cast<qint32>(rounded);
 }
 
-std::optional<qint16> readStoredNumber(QStringView text) {
+std::optional<qint16> readStoredNumber(QStringView text)
+{
     const auto value = roundToInt32(readLenientNumber(text));
     if (!value || *value < std::numeric_limits<qint16>::min() ||
         *value > std::numeric_limits<qint16>::max())

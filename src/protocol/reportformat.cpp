@@ -7,16 +7,19 @@ namespace {
 constexpr quint8 kUnknownAddressByte = 0x77;
 
 // What stands around a zone field only for its sake: "HH:mm:ss (t)", "h:mm:ss AP, t", "t HH:mm:ss".
-bool isDecorationBeforeZone(QChar c) {
+bool isDecorationBeforeZone(QChar c)
+{
     return c == u' ' || c == u',' || c == u'(' || c == u'[';
 }
 
-bool isDecorationAfterZone(QChar c) {
+bool isDecorationAfterZone(QChar c)
+{
     return c == u' ' || c == u',' || c == u')' || c == u']';
 }
 
 // Copies a quoted literal, quotes included, so that letters inside it are not taken for fields.
-qsizetype copyQuoted(const QString &format, qsizetype pos, QString &out) {
+qsizetype copyQuoted(const QString &format, qsizetype pos, QString &out)
+{
     const qsizetype close = format.indexOf(u'\'', pos + 1);
     const qsizetype end = close < 0 ? format.size() : close + 1;
     out += QStringView(format).sliced(pos, end - pos);
@@ -24,7 +27,8 @@ qsizetype copyQuoted(const QString &format, qsizetype pos, QString &out) {
 }
 
 // Skips a zone field and its decoration; returns the position behind them.
-qsizetype dropZone(const QString &format, qsizetype pos, QString &out) {
+qsizetype dropZone(const QString &format, qsizetype pos, QString &out)
+{
     while (pos < format.size() && format[pos] == u't')
         ++pos;
     while (pos < format.size() && isDecorationAfterZone(format[pos]))
@@ -38,7 +42,8 @@ qsizetype dropZone(const QString &format, qsizetype pos, QString &out) {
 
 } // namespace
 
-AddressText addressText(quint8 byte2, quint8 byte3) {
+AddressText addressText(quint8 byte2, quint8 byte3)
+{
     const int high = byte2 & 0x7F;
     if (high == 0 && byte3 == 0)
         return {QStringLiteral("frei"), false};
@@ -48,15 +53,18 @@ AddressText addressText(quint8 byte2, quint8 byte3) {
     return {marker + QString::number(high * 256 + byte3), true};
 }
 
-QString versionText(quint8 byte) {
+QString versionText(quint8 byte)
+{
     return QString::number(byte / 10) + u'.' + QString::number(byte % 10);
 }
 
-QString serialNumberText(quint8 high, quint8 low) {
+QString serialNumberText(quint8 high, quint8 low)
+{
     return QString::number(high * 256 + low);
 }
 
-QString timeFormatWithoutZone(const QString &format) {
+QString timeFormatWithoutZone(const QString &format)
+{
     QString out;
     qsizetype pos = 0;
     while (pos < format.size()) {
@@ -70,7 +78,8 @@ QString timeFormatWithoutZone(const QString &format) {
     return out;
 }
 
-QString timeOfDayText(QTime time, const QLocale &locale) {
+QString timeOfDayText(QTime time, const QLocale &locale)
+{
     return locale.toString(time, timeFormatWithoutZone(locale.timeFormat(QLocale::LongFormat)));
 }
 

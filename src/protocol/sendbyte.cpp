@@ -8,13 +8,15 @@ namespace talvor {
 namespace {
 
 // The low eight bits in two's complement: -1 gives 255, 256 gives 0.
-quint8 lowByte(qint32 value) {
+quint8 lowByte(qint32 value)
+{
     return static_cast<quint8>(static_cast<quint32>(value) & 0xFFu);
 }
 
 } // namespace
 
-std::optional<SendByte> sendByteFor(QStringView typedText) {
+std::optional<SendByte> sendByteFor(QStringView typedText)
+{
     const QString text = typedText.toString().replace(QStringLiteral("0x"), QStringLiteral("&H"));
     const auto value = roundToInt32(readLenientNumber(text));
     if (!value)
@@ -26,7 +28,8 @@ std::optional<SendByte> sendByteFor(QStringView typedText) {
                         QStringLiteral(" senden")};
 }
 
-quint8 sendByteValue(QStringView tag) {
+quint8 sendByteValue(QStringView tag)
+{
     return lowByte(roundToInt32(readLenientNumber(tag)).value_or(0));
 }
 

@@ -6,14 +6,16 @@ namespace talvor {
 
 namespace {
 
-QString portName(int port, const QString &device) {
+QString portName(int port, const QString &device)
+{
     if (device.isEmpty())
         return QStringLiteral("COM %1").arg(port);
     return QStringLiteral("COM %1 (%2)").arg(port).arg(device);
 }
 
 // Where to fix a missing device or missing rights differs by system.
-QString notFoundHint(int port) {
+QString notFoundHint(int port)
+{
 #ifdef Q_OS_WIN
     Q_UNUSED(port);
     return QStringLiteral("Adapter einstecken; seine Nummer zeigt der Geräte-Manager.");
@@ -24,7 +26,8 @@ QString notFoundHint(int port) {
 #endif
 }
 
-QString permissionHint() {
+QString permissionHint()
+{
 #ifdef Q_OS_LINUX
     return QStringLiteral("Den Benutzer in die Gruppe dialout aufnehmen und neu anmelden.");
 #else
@@ -32,7 +35,8 @@ QString permissionHint() {
 #endif
 }
 
-QString describe(CommErrorCode code, int port, const QString &device) {
+QString describe(CommErrorCode code, int port, const QString &device)
+{
     const QString name = portName(port, device);
     switch (code) {
     case CommErrorCode::InvalidPortNumber:
@@ -42,8 +46,7 @@ QString describe(CommErrorCode code, int port, const QString &device) {
             .arg(kFirstPort)
             .arg(kLastPort);
     case CommErrorCode::DeviceNotFound:
-        return QStringLiteral("%1 nicht gefunden. %2")
-            .arg(name, notFoundHint(port));
+        return QStringLiteral("%1 nicht gefunden. %2").arg(name, notFoundHint(port));
     case CommErrorCode::PermissionDenied:
         return QStringLiteral("Kein Zugriff auf %1. %2").arg(name, permissionHint());
     case CommErrorCode::DeviceBusy:
@@ -51,8 +54,7 @@ QString describe(CommErrorCode code, int port, const QString &device) {
                               "erneut verbinden.")
             .arg(name);
     case CommErrorCode::AlreadyOpen:
-        return QStringLiteral("%1 ist bereits geöffnet. Zuerst trennen.")
-            .arg(name);
+        return QStringLiteral("%1 ist bereits geöffnet. Zuerst trennen.").arg(name);
     case CommErrorCode::NotOpen:
         return QStringLiteral("%1 ist nicht geöffnet. Zuerst verbinden.").arg(name);
     case CommErrorCode::ReadFailed:
@@ -77,15 +79,16 @@ QString describe(CommErrorCode code, int port, const QString &device) {
 
 } // namespace
 
-CommError makeCommError(CommErrorCode code, int port, const QString &device,
-                        const QString &detail) {
+CommError makeCommError(CommErrorCode code, int port, const QString &device, const QString &detail)
+{
     QString text = describe(code, port, device);
     if (!detail.isEmpty())
         text += QStringLiteral(" (%1)").arg(detail);
     return {static_cast<int>(code), text};
 }
 
-QString errorLineText(const CommError &error) {
+QString errorLineText(const CommError &error)
+{
     return QStringLiteral("Fehler %1 %2").arg(error.number).arg(error.description);
 }
 

@@ -35,9 +35,13 @@ struct CommError {
 template <typename T> class CommResult {
 public:
     CommResult(T value)
-        : m_value(std::move(value)) {}
+        : m_value(std::move(value))
+    {
+    }
     CommResult(CommError error)
-        : m_error(std::move(error)) {}
+        : m_error(std::move(error))
+    {
+    }
 
     bool ok() const { return m_value.has_value(); }
     const T &value() const { return *m_value; }

@@ -9,8 +9,8 @@ ConnectOutcome openConnection(CommComponent &comm, int portNumber, bool rtsCts)
         return {false, open.error()};
     if (open.value())
         return {};
-    if (CommStatus error = comm.setHandshaking(rtsCts ? CommComponent::RtsCts
-                                                      : CommComponent::NoHandshake))
+    if (CommStatus error =
+            comm.setHandshaking(rtsCts ? CommComponent::RtsCts : CommComponent::NoHandshake))
         return {false, error};
     if (CommStatus error = comm.setCommPort(portNumber))
         return {false, error};

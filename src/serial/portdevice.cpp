@@ -4,7 +4,8 @@
 
 namespace talvor {
 
-QString devicePathForPort(int port) {
+QString devicePathForPort(int port)
+{
     if (port < kFirstPort || port > kLastPort)
         return {};
 #ifdef Q_OS_WIN

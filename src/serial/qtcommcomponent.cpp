@@ -13,7 +13,8 @@ namespace {
 // QSerialPort reports a busy device as PermissionError too: its lock file is held, or another
 // program opened the tty exclusively (EBUSY). Only a device we may not read or write is really a
 // matter of rights. On Windows a COM port refuses access only while another program holds it.
-CommErrorCode permissionFailure(const QString &device) {
+CommErrorCode permissionFailure(const QString &device)
+{
 #ifdef Q_OS_WIN
     Q_UNUSED(device);
     return CommErrorCode::DeviceBusy;
@@ -24,7 +25,8 @@ CommErrorCode permissionFailure(const QString &device) {
 #endif
 }
 
-CommErrorCode openFailure(QSerialPort::SerialPortError error, const QString &device) {
+CommErrorCode openFailure(QSerialPort::SerialPortError error, const QString &device)
+{
     switch (error) {
     case QSerialPort::DeviceNotFoundError:
     // A serial port node without hardware behind it (/dev/ttyS3 on most PCs) fails with EIO.
@@ -43,7 +45,8 @@ CommErrorCode openFailure(QSerialPort::SerialPortError error, const QString &dev
 
 QtCommComponent::QtCommComponent(QObject *parent)
     : QObject(parent)
-    , m_port(new QSerialPort(this)) {
+    , m_port(new QSerialPort(this))
+{
     m_port->setBaudRate(kBaudRate);
     m_port->setDataBits(QSerialPort::Data8);
     m_port->setParity(QSerialPort::NoParity);
@@ -52,11 +55,13 @@ QtCommComponent::QtCommComponent(QObject *parent)
     connect(m_port, &QSerialPort::errorOccurred, this, &QtCommComponent::handleError);
 }
 
-CommResult<bool> QtCommComponent::portOpen() const {
+CommResult<bool> QtCommComponent::portOpen() const
+{
     return m_port->isOpen();
 }
 
-CommStatus QtCommComponent::setPortOpen(bool open) {
+CommStatus QtCommComponent::setPortOpen(bool open)
+{
     if (open)
         return openPort();
     if (m_port->isOpen())
@@ -64,27 +69,32 @@ CommStatus QtCommComponent::setPortOpen(bool open) {
     return {};
 }
 
-CommStatus QtCommComponent::setHandshaking(int handshake) {
+CommStatus QtCommComponent::setHandshaking(int handshake)
+{
     if (handshake != NoHandshake && handshake != RtsCts)
         return failure(CommErrorCode::InvalidHandshake, QStringLiteral("Wert %1").arg(handshake));
     m_handshake = handshake;
     return {};
 }
 
-CommStatus QtCommComponent::setCommPort(int port) {
+CommStatus QtCommComponent::setCommPort(int port)
+{
     m_commPort = port;
     return {};
 }
 
-CommResult<bool> QtCommComponent::rtsEnable() const {
+CommResult<bool> QtCommComponent::rtsEnable() const
+{
     return modemLine(QSerialPort::RequestToSendSignal);
 }
 
-CommResult<bool> QtCommComponent::ctsHolding() const {
+CommResult<bool> QtCommComponent::ctsHolding() const
+{
     return modemLine(QSerialPort::ClearToSendSignal);
 }
 
-CommResult<qint64> QtCommComponent::inBufferCount() const {
+CommResult<qint64> QtCommComponent::inBufferCount() const
+{
     if (m_port->isOpen())
         return m_port->bytesAvailable();
     if (!m_keptInput.isEmpty())
@@ -92,7 +102,8 @@ CommResult<qint64> QtCommComponent::inBufferCount() const {
     return failure(CommErrorCode::NotOpen);
 }
 
-CommResult<QByteArray> QtCommComponent::input() {
+CommResult<QByteArray> QtCommComponent::input()
+{
     if (m_port->isOpen())
         return m_port->readAll();
     if (!m_keptInput.isEmpty())
@@ -100,7 +111,8 @@ CommResult<QByteArray> QtCommComponent::input() {
     return failure(CommErrorCode::NotOpen);
 }
 
-CommStatus QtCommComponent::output(QByteArrayView bytes) {
+CommStatus QtCommComponent::output(QByteArrayView bytes)
+{
     if (!m_port->isOpen())
         return failure(CommErrorCode::NotOpen);
     m_port->clearError();
@@ -114,11 +126,13 @@ CommStatus QtCommComponent::output(QByteArrayView bytes) {
     return error;
 }
 
-std::optional<CommError> QtCommComponent::takeDeviceLost() {
+std::optional<CommError> QtCommComponent::takeDeviceLost()
+{
     return std::exchange(m_deviceLost, std::nullopt);
 }
 
-CommStatus QtCommComponent::openPort() {
+CommStatus QtCommComponent::openPort()
+{
     if (m_port->isOpen())
         return failure(CommErrorCode::AlreadyOpen);
     m_keptInput.clear();
@@ -143,7 +157,8 @@ CommStatus QtCommComponent::openPort() {
     return {};
 }
 
-CommResult<bool> QtCommComponent::modemLine(QSerialPort::PinoutSignal line) const {
+CommResult<bool> QtCommComponent::modemLine(QSerialPort::PinoutSignal line) const
+{
     if (!m_port->isOpen())
         return failure(CommErrorCode::NotOpen);
     m_port->clearError();
@@ -159,7 +174,8 @@ CommResult<bool> QtCommComponent::modemLine(QSerialPort::PinoutSignal line) cons
     return error;
 }
 
-void QtCommComponent::handleError(QSerialPort::SerialPortError error) {
+void QtCommComponent::handleError(QSerialPort::SerialPortError error)
+{
     // QSerialPort never closes itself. An unplugged USB adapter reports ResourceError once; a
     // pseudo-terminal whose other end closed reports ReadError on every pass of the event loop,
     // tens of thousands a second. Either way the device is gone: close now, keeping what arrived.
@@ -172,7 +188,8 @@ void QtCommComponent::handleError(QSerialPort::SerialPortError error) {
     m_port->close();
 }
 
-CommError QtCommComponent::failure(CommErrorCode code, const QString &detail) const {
+CommError QtCommComponent::failure(CommErrorCode code, const QString &detail) const
+{
     if (m_port->isOpen())
         return makeCommError(code, m_openPort, m_openDevice, detail);
     return makeCommError(code, m_commPort, devicePathForPort(m_commPort), detail);

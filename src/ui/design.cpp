@@ -38,7 +38,10 @@ constexpr TableColumn kTableColumns[] = {
 constexpr int kHeadingTop = 240;
 constexpr int kRowHeight = 255;
 
-constexpr int rowTop(int row) { return row == 0 ? kHeadingTop : 360 + 240 * row; }
+constexpr int rowTop(int row)
+{
+    return row == 0 ? kHeadingTop : 360 + 240 * row;
+}
 
 void addTable(std::vector<ControlDesign> &design)
 {
@@ -50,9 +53,16 @@ void addTable(std::vector<ControlDesign> &design)
             const LabelStyle style = column.kind == K::Button ? S::None
                                      : heading                ? S::Header
                                                               : S::Cell;
-            design.push_back({column.name, row, column.kind, {}, column.left, rowTop(row),
-                              column.width, kRowHeight,
-                              QString::fromUtf8(heading ? column.heading : column.rowText), style});
+            design.push_back({column.name,
+                              row,
+                              column.kind,
+                              {},
+                              column.left,
+                              rowTop(row),
+                              column.width,
+                              kRowHeight,
+                              QString::fromUtf8(heading ? column.heading : column.rowText),
+                              style});
         }
     }
 }

@@ -20,12 +20,12 @@ enum class LabelStyle {
 };
 
 struct ControlDesign {
-    QString name;        // the control's name, e.g. "lblAdresse"
-    int index = -1;      // the member index for control arrays, -1 for single controls
+    QString name;   // the control's name, e.g. "lblAdresse"
+    int index = -1; // the member index for control arrays, -1 for single controls
     ControlKind kind = ControlKind::Label;
-    QString container;   // the name of the frame that holds it; empty for the window
+    QString container; // the name of the frame that holds it; empty for the window
     int left = 0, top = 0, width = 0, height = 0;
-    QString text;        // design caption or text
+    QString text; // design caption or text
     LabelStyle style = LabelStyle::None;
     bool visible = true;
 
@@ -38,7 +38,10 @@ inline constexpr int kClientWidthTwips = 14700;
 inline constexpr int kClientHeightTwips = 8520;
 inline constexpr int kDetectorCount = 24;
 
-inline constexpr int twipsToPixels(int twips) { return twips / kTwipsPerPixel; }
+inline constexpr int twipsToPixels(int twips)
+{
+    return twips / kTwipsPerPixel;
+}
 
 // All controls in creation order: frames before the controls they hold.
 const std::vector<ControlDesign> &windowDesign();

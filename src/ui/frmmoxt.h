@@ -41,16 +41,16 @@ public:
     void setUnloadHandler(std::function<void()> handler) { m_unload = std::move(handler); }
 
     // The handlers, one per event of the controls.
-    void resetDisplay();                  // cmdReset Click
-    void updateSendButton();              // txtSend Change
-    void connectPort();                   // cmdOpen Click
-    void disconnectPort();                // cmdClose Click; also cmbCOM choice and shut-down
-    void saveHandshakeChoice();           // chkRTSCTS change of state
-    void receivePoll();                   // Timer1 tick; also run by cmdSend
-    void sendInitCommand(int index);      // cmdInit(index) Click
-    void requestSystemInfo();             // cmdInfo Click
-    void programAddress();                // cmdProg Click
-    void sendTypedByte();                 // cmdSend Click
+    void resetDisplay();             // cmdReset Click
+    void updateSendButton();         // txtSend Change
+    void connectPort();              // cmdOpen Click
+    void disconnectPort();           // cmdClose Click; also cmbCOM choice and shut-down
+    void saveHandshakeChoice();      // chkRTSCTS change of state
+    void receivePoll();              // Timer1 tick; also run by cmdSend
+    void sendInitCommand(int index); // cmdInit(index) Click
+    void requestSystemInfo();        // cmdInfo Click
+    void programAddress();           // cmdProg Click
+    void sendTypedByte();            // cmdSend Click
 
     void setErrorLine(const QString &text);
 

@@ -4,7 +4,10 @@
 
 namespace talvor {
 
-Shape::Shape(QWidget *parent) : QWidget(parent) {}
+Shape::Shape(QWidget *parent)
+    : QWidget(parent)
+{
+}
 
 void Shape::setFillStyle(FillStyle style)
 {

@@ -23,7 +23,8 @@ constexpr int kPairWidth = 3;
 } // namespace
 
 TrafficLogView::TrafficLogView(QWidget *parent)
-    : QAbstractScrollArea(parent) {
+    : QAbstractScrollArea(parent)
+{
     // Wrapping is arithmetic on the width of one character, so the face must be truly fixed-width;
     // the system's "monospace" may resolve to a face that Qt does not take for one.
     QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
@@ -44,20 +45,23 @@ TrafficLogView::TrafficLogView(QWidget *parent)
     relayout();
 }
 
-void TrafficLogView::setLog(const TrafficLog *log) {
+void TrafficLogView::setLog(const TrafficLog *log)
+{
     m_log = log;
     m_follow = true;
     recountRows(0);
     setTopRow(0);
 }
 
-void TrafficLogView::refresh() {
+void TrafficLogView::refresh()
+{
     if (!m_log || m_log->revision() == m_seenRevision)
         return;
     setTopRow(syncRows(verticalScrollBar()->value()));
 }
 
-void TrafficLogView::paintEvent(QPaintEvent *) {
+void TrafficLogView::paintEvent(QPaintEvent *)
+{
     if (!m_log || m_rows.empty())
         return;
     QPainter painter(viewport());
@@ -83,30 +87,35 @@ void TrafficLogView::paintEvent(QPaintEvent *) {
     }
 }
 
-void TrafficLogView::resizeEvent(QResizeEvent *) {
+void TrafficLogView::resizeEvent(QResizeEvent *)
+{
     relayout();
 }
 
-void TrafficLogView::changeEvent(QEvent *event) {
+void TrafficLogView::changeEvent(QEvent *event)
+{
     if (event->type() == QEvent::FontChange)
         relayout();
     QAbstractScrollArea::changeEvent(event);
 }
 
-void TrafficLogView::scrollContentsBy(int, int) {
+void TrafficLogView::scrollContentsBy(int, int)
+{
     if (!m_syncing)
         m_follow = verticalScrollBar()->value() == verticalScrollBar()->maximum();
     viewport()->update();
 }
 
-int TrafficLogView::rowsOf(qsizetype line) const {
+int TrafficLogView::rowsOf(qsizetype line) const
+{
     const qsizetype length = m_log->line(line).size();
     return std::max(1, int((length + m_columns - 1) / m_columns));
 }
 
 // Brings the row counts up to the log and returns topRow moved so that it shows the same text as
 // before, as far as that text is still there.
-qint64 TrafficLogView::syncRows(qint64 topRow) {
+qint64 TrafficLogView::syncRows(qint64 topRow)
+{
     m_seenRevision = m_log->revision();
     const qint64 dropped = m_log->droppedLines() - m_seenDropped;
     m_seenDropped = m_log->droppedLines();
@@ -137,7 +146,8 @@ qint64 TrafficLogView::syncRows(qint64 topRow) {
     return topRow;
 }
 
-void TrafficLogView::relayout() {
+void TrafficLogView::relayout()
+{
     const QFontMetrics metrics = fontMetrics();
     // Characters are fractions of a pixel wide at small sizes; a row of them is as wide as the
     // sum, not as the rounded single width times their count.
@@ -156,7 +166,8 @@ void TrafficLogView::relayout() {
 }
 
 // Counts the rows of every line afresh and puts the anchor on keepLine.
-void TrafficLogView::recountRows(qsizetype keepLine) {
+void TrafficLogView::recountRows(qsizetype keepLine)
+{
     const qsizetype count = m_log ? m_log->lineCount() : 0;
     m_seenRevision = m_log ? m_log->revision() : 0;
     m_seenDropped = m_log ? m_log->droppedLines() : 0;
@@ -173,7 +184,8 @@ void TrafficLogView::recountRows(qsizetype keepLine) {
 }
 
 // Sets the scroll range and shows topRow, or the last rows while following the end.
-void TrafficLogView::setTopRow(qint64 topRow) {
+void TrafficLogView::setTopRow(qint64 topRow)
+{
     QScrollBar *bar = verticalScrollBar();
     const int page = visibleRows();
     const int maximum = int(std::clamp<qint64>(m_totalRows - page, 0, INT_MAX));
@@ -187,7 +199,8 @@ void TrafficLogView::setTopRow(qint64 topRow) {
 }
 
 // Moves the anchor to the line that holds row, walking from where it stands.
-void TrafficLogView::seekRow(qint64 row) {
+void TrafficLogView::seekRow(qint64 row)
+{
     if (m_rows.empty())
         return;
     while (m_anchorLine > 0 && m_anchorRow > row) {
@@ -201,11 +214,13 @@ void TrafficLogView::seekRow(qint64 row) {
     }
 }
 
-int TrafficLogView::visibleRows() const {
+int TrafficLogView::visibleRows() const
+{
     return std::max(1, viewport()->height() / m_lineHeight);
 }
 
-void TrafficLogView::copyAll() {
+void TrafficLogView::copyAll()
+{
     QGuiApplication::clipboard()->setText(m_log ? QString::fromLatin1(m_log->text()) : QString());
 }
 

@@ -56,10 +56,7 @@ private:
     }
 
 private slots:
-    void init()
-    {
-        test::clearSettings();
-    }
+    void init() { test::clearSettings(); }
     void cleanup() { m_window.reset(); }
 
     void freshStartShowsAReadyWindow()
@@ -80,8 +77,8 @@ private slots:
         QCOMPARE(tag(c.cmdSend), QStringLiteral("96"));
         for (int i = 1; i <= 24; ++i) {
             QCOMPARE(c.lblDetektor[i]->text(), QString::number(i));
-            for (QLabel *l : {c.lblAdresse[i], c.lblRaw[i], c.lblZeit[i], c.lblCV[i],
-                              c.lblRawCV[i], c.lblZeitCV[i]})
+            for (QLabel *l : {c.lblAdresse[i], c.lblRaw[i], c.lblZeit[i], c.lblCV[i], c.lblRawCV[i],
+                              c.lblZeitCV[i]})
                 QCOMPARE(l->text(), QString());
             QCOMPARE(c.cmdInit[i]->text(), QStringLiteral("Anfordern"));
         }

@@ -15,7 +15,8 @@ private slots:
     void sysInfo();
 };
 
-void TestCommandBytes::initButtons_data() {
+void TestCommandBytes::initButtons_data()
+{
     QTest::addColumn<int>("index");
     QTest::addColumn<int>("byte");
 
@@ -25,14 +26,16 @@ void TestCommandBytes::initButtons_data() {
     QTest::newRow("request detector 24") << 24 << 0x58;
 }
 
-void TestCommandBytes::initButtons() {
+void TestCommandBytes::initButtons()
+{
     QFETCH(int, index);
     QFETCH(int, byte);
 
     QCOMPARE(int(initCommandByte(index)), byte);
 }
 
-void TestCommandBytes::programButton_data() {
+void TestCommandBytes::programButton_data()
+{
     QTest::addColumn<int>("listPosition");
     QTest::addColumn<int>("byte");
 
@@ -41,14 +44,16 @@ void TestCommandBytes::programButton_data() {
     QTest::newRow("Detektor 24") << 23 << 0x98;
 }
 
-void TestCommandBytes::programButton() {
+void TestCommandBytes::programButton()
+{
     QFETCH(int, listPosition);
     QFETCH(int, byte);
 
     QCOMPARE(int(programCommandByte(listPosition)), byte);
 }
 
-void TestCommandBytes::sysInfo() {
+void TestCommandBytes::sysInfo()
+{
     QCOMPARE(int(kSysInfoCommand), 0x60);
 }
 

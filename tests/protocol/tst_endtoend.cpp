@@ -82,25 +82,34 @@ private slots:
         QTest::addColumn<QColor>("colour"); // invalid: not checked
         const QColor none;
         const QColor white(255, 255, 255), lightGreen(128, 255, 128);
-        QTest::newRow("free") << bytes("FC05 0000 FF") << "lblAdresse(5)" << "frei" << white;
-        QTest::newRow("free raw") << bytes("FC05 0000 FF") << "lblRaw(5)" << "FC 05 00 00 FF"
-                                  << none;
-        QTest::newRow("free, bit 7") << bytes("FC05 8000 FF") << "lblAdresse(5)" << "frei"
-                                     << white;
-        QTest::newRow("<") << bytes("FC03 802A FF") << "lblAdresse(3)" << "< 42" << lightGreen;
-        QTest::newRow(">") << bytes("FC03 0100 FF") << "lblAdresse(3)" << "> 256" << lightGreen;
-        QTest::newRow("unknown") << bytes("FC03 F777 FF") << "lblAdresse(3)" << "unbek."
-                                 << lightGreen;
-        QTest::newRow("row 24") << bytes("FC18 0001 FF") << "lblAdresse(24)" << "> 1"
-                                << lightGreen;
-        QTest::newRow("cv") << bytes("FE07 2A FF") << "lblCV(7)" << "42" << none;
-        QTest::newRow("cv raw") << bytes("FE07 2A FF") << "lblRawCV(7)" << "FE 07 2A FF" << none;
-        QTest::newRow("sys raw") << bytes("FD0102170BFF") << "lblSysRaw" << "FD 01 02 17 0B FF"
-                                 << none;
-        QTest::newRow("sw") << bytes("FD0102170BFF") << "lblSW" << "2.3" << none;
-        QTest::newRow("hw") << bytes("FD0102170BFF") << "lblHW" << "1.1" << none;
-        QTest::newRow("sn") << bytes("FD0102170BFF") << "lblSN" << "258" << none;
-        QTest::newRow("sn high") << bytes("FD8100170BFF") << "lblSN" << "33024" << none;
+        QTest::newRow("free") << bytes("FC05 0000 FF") << "lblAdresse(5)"
+                              << "frei" << white;
+        QTest::newRow("free raw") << bytes("FC05 0000 FF") << "lblRaw(5)"
+                                  << "FC 05 00 00 FF" << none;
+        QTest::newRow("free, bit 7") << bytes("FC05 8000 FF") << "lblAdresse(5)"
+                                     << "frei" << white;
+        QTest::newRow("<") << bytes("FC03 802A FF") << "lblAdresse(3)"
+                           << "< 42" << lightGreen;
+        QTest::newRow(">") << bytes("FC03 0100 FF") << "lblAdresse(3)"
+                           << "> 256" << lightGreen;
+        QTest::newRow("unknown") << bytes("FC03 F777 FF") << "lblAdresse(3)"
+                                 << "unbek." << lightGreen;
+        QTest::newRow("row 24") << bytes("FC18 0001 FF") << "lblAdresse(24)"
+                                << "> 1" << lightGreen;
+        QTest::newRow("cv") << bytes("FE07 2A FF") << "lblCV(7)"
+                            << "42" << none;
+        QTest::newRow("cv raw") << bytes("FE07 2A FF") << "lblRawCV(7)"
+                                << "FE 07 2A FF" << none;
+        QTest::newRow("sys raw") << bytes("FD0102170BFF") << "lblSysRaw"
+                                 << "FD 01 02 17 0B FF" << none;
+        QTest::newRow("sw") << bytes("FD0102170BFF") << "lblSW"
+                            << "2.3" << none;
+        QTest::newRow("hw") << bytes("FD0102170BFF") << "lblHW"
+                            << "1.1" << none;
+        QTest::newRow("sn") << bytes("FD0102170BFF") << "lblSN"
+                            << "258" << none;
+        QTest::newRow("sn high") << bytes("FD8100170BFF") << "lblSN"
+                                 << "33024" << none;
         QTest::newRow("after noise") << bytes("0011 FC05 0000 FF") << "lblRaw(5)"
                                      << "FC 05 00 00 FF" << none;
     }

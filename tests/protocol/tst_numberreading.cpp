@@ -30,7 +30,8 @@ private slots:
 // One row per text: its lenient value, the send button's Tag and the start of its caption (empty
 // when the value does not fit 32 bits), and its reading as a stored setting (none when not
 // accepted).
-void TestNumberReading::readings_data() {
+void TestNumberReading::readings_data()
+{
     QTest::addColumn<QString>("text");
     QTest::addColumn<double>("value");
     QTest::addColumn<QString>("tag");
@@ -120,7 +121,8 @@ void TestNumberReading::readings_data() {
     // clang-format on
 }
 
-void TestNumberReading::readings() {
+void TestNumberReading::readings()
+{
     QFETCH(QString, text);
     QFETCH(double, value);
     QFETCH(QString, tag);
@@ -143,7 +145,8 @@ void TestNumberReading::readings() {
         QCOMPARE(int(*setting), stored.toInt());
 }
 
-void TestNumberReading::rounding_data() {
+void TestNumberReading::rounding_data()
+{
     QTest::addColumn<double>("value");
     QTest::addColumn<QVariant>("rounded");
 
@@ -159,7 +162,8 @@ void TestNumberReading::rounding_data() {
     QTest::newRow("2^52 + 1") << 4503599627370497.0 << QVariant();
 }
 
-void TestNumberReading::rounding() {
+void TestNumberReading::rounding()
+{
     QFETCH(double, value);
     QFETCH(QVariant, rounded);
 
@@ -169,7 +173,8 @@ void TestNumberReading::rounding() {
         QCOMPARE(*result, rounded.toInt());
 }
 
-void TestNumberReading::tagReadsBackAsItsByte() {
+void TestNumberReading::tagReadsBackAsItsByte()
+{
     for (int byte = 0; byte <= 255; ++byte) {
         const auto send = sendByteFor(QString::number(byte));
         QVERIFY(send);
@@ -179,7 +184,8 @@ void TestNumberReading::tagReadsBackAsItsByte() {
     }
 }
 
-void TestNumberReading::tagFromElsewhere_data() {
+void TestNumberReading::tagFromElsewhere_data()
+{
     QTest::addColumn<QString>("tag");
     QTest::addColumn<int>("byte");
 
@@ -190,7 +196,8 @@ void TestNumberReading::tagFromElsewhere_data() {
     QTest::newRow("beyond 32 bits") << "99999999999" << 0;
 }
 
-void TestNumberReading::tagFromElsewhere() {
+void TestNumberReading::tagFromElsewhere()
+{
     QFETCH(QString, tag);
     QFETCH(int, byte);
 

@@ -25,11 +25,13 @@ private slots:
 };
 
 // A German default locale writes "2,3" where a locale-aware number slips in.
-void TestReportFormat::initTestCase() {
+void TestReportFormat::initTestCase()
+{
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
 }
 
-void TestReportFormat::hexPairs_data() {
+void TestReportFormat::hexPairs_data()
+{
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<QString>("text");
 
@@ -39,14 +41,16 @@ void TestReportFormat::hexPairs_data() {
     QTest::newRow("address report") << QByteArray("\xfc\x05\x80\x2a\xff") << "FC 05 80 2A FF";
 }
 
-void TestReportFormat::hexPairs() {
+void TestReportFormat::hexPairs()
+{
     QFETCH(QByteArray, bytes);
     QFETCH(QString, text);
 
     QCOMPARE(talvor::hexPairs(bytes), text);
 }
 
-void TestReportFormat::address_data() {
+void TestReportFormat::address_data()
+{
     QTest::addColumn<int>("byte2");
     QTest::addColumn<int>("byte3");
     QTest::addColumn<QString>("text");
@@ -65,7 +69,8 @@ void TestReportFormat::address_data() {
     QTest::newRow("all bits set") << 0xFF << 0xFF << "< 32767" << true;
 }
 
-void TestReportFormat::address() {
+void TestReportFormat::address()
+{
     QFETCH(int, byte2);
     QFETCH(int, byte3);
     QFETCH(QString, text);
@@ -76,7 +81,8 @@ void TestReportFormat::address() {
     QCOMPARE(shown.lightGreen, lightGreen);
 }
 
-void TestReportFormat::version_data() {
+void TestReportFormat::version_data()
+{
     QTest::addColumn<int>("byte");
     QTest::addColumn<QString>("text");
 
@@ -88,14 +94,16 @@ void TestReportFormat::version_data() {
     QTest::newRow("255") << 255 << "25.5";
 }
 
-void TestReportFormat::version() {
+void TestReportFormat::version()
+{
     QFETCH(int, byte);
     QFETCH(QString, text);
 
     QCOMPARE(versionText(quint8(byte)), text);
 }
 
-void TestReportFormat::serialNumber_data() {
+void TestReportFormat::serialNumber_data()
+{
     QTest::addColumn<int>("high");
     QTest::addColumn<int>("low");
     QTest::addColumn<QString>("text");
@@ -106,7 +114,8 @@ void TestReportFormat::serialNumber_data() {
     QTest::newRow("largest, no grouping") << 0xFF << 0xFF << "65535";
 }
 
-void TestReportFormat::serialNumber() {
+void TestReportFormat::serialNumber()
+{
     QFETCH(int, high);
     QFETCH(int, low);
     QFETCH(QString, text);
@@ -115,7 +124,8 @@ void TestReportFormat::serialNumber() {
 }
 
 // Long time formats as Qt's locales write them, and a few shapes they might take.
-void TestReportFormat::formatWithoutZone_data() {
+void TestReportFormat::formatWithoutZone_data()
+{
     QTest::addColumn<QString>("format");
     QTest::addColumn<QString>("stripped");
 
@@ -147,14 +157,16 @@ void TestReportFormat::formatWithoutZone_data() {
                              << "HH:mm:ss";
 }
 
-void TestReportFormat::formatWithoutZone() {
+void TestReportFormat::formatWithoutZone()
+{
     QFETCH(QString, format);
     QFETCH(QString, stripped);
 
     QCOMPARE(timeFormatWithoutZone(format), stripped);
 }
 
-void TestReportFormat::timeOfDay_data() {
+void TestReportFormat::timeOfDay_data()
+{
     QTest::addColumn<QLocale>("locale");
     QTest::addColumn<QTime>("time");
     QTest::addColumn<QString>("text");
@@ -172,7 +184,8 @@ void TestReportFormat::timeOfDay_data() {
                                        << QTime(14, 3, 27) << "kl. 14:03:27";
 }
 
-void TestReportFormat::timeOfDay() {
+void TestReportFormat::timeOfDay()
+{
     QFETCH(QLocale, locale);
     QFETCH(QTime, time);
     QFETCH(QString, text);

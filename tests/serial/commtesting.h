@@ -1,7 +1,7 @@
 #pragma once
 
-#include "support/ptypair.h"
 #include "serial/qtcommcomponent.h"
+#include "support/ptypair.h"
 #include "support/testsettings.h"
 
 #include <QTest>
@@ -10,19 +10,22 @@ namespace talvor::test {
 
 inline constexpr int kPort = 7;
 
-template <typename T> CommStatus failureOf(const CommResult<T> &result) {
+template <typename T> CommStatus failureOf(const CommResult<T> &result)
+{
     return result.ok() ? CommStatus() : CommStatus(result.error());
 }
 
 // Points port `port` at the slave of `pty` and opens it there.
-inline CommStatus openOn(QtCommComponent &component, const PtyPair &pty, int port = kPort) {
+inline CommStatus openOn(QtCommComponent &component, const PtyPair &pty, int port = kPort)
+{
     setPortDevice(port, pty.slavePath());
     component.setCommPort(port);
     return component.setPortOpen(true);
 }
 
 // Runs the event loop, as it runs between two ticks, until `count` bytes wait in the component.
-inline bool waitForInput(const QtCommComponent &component, qint64 count) {
+inline bool waitForInput(const QtCommComponent &component, qint64 count)
+{
     return QTest::qWaitFor([&] {
         const CommResult<qint64> waiting = component.inBufferCount();
         return waiting.ok() && waiting.value() >= count;

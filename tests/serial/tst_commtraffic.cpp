@@ -7,7 +7,8 @@ using namespace talvor::test;
 
 namespace {
 
-qint64 cpuTimeMs() {
+qint64 cpuTimeMs()
+{
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
     const auto ms = [](const timeval &t) {
@@ -16,7 +17,8 @@ qint64 cpuTimeMs() {
     return ms(usage.ru_utime) + ms(usage.ru_stime);
 }
 
-QByteArray allByteValues() {
+QByteArray allByteValues()
+{
     QByteArray bytes;
     for (int value = 0; value < 256; ++value)
         bytes.append(char(value));
@@ -45,7 +47,8 @@ private:
     QTemporaryDir m_configHome;
 };
 
-void TestCommTraffic::bytesPassUnchanged_data() {
+void TestCommTraffic::bytesPassUnchanged_data()
+{
     QTest::addColumn<QByteArray>("bytes");
 
     QTest::newRow("00") << QByteArray(1, '\x00');
@@ -55,7 +58,8 @@ void TestCommTraffic::bytesPassUnchanged_data() {
     QTest::newRow("all 256 values") << allByteValues();
 }
 
-void TestCommTraffic::bytesPassUnchanged() {
+void TestCommTraffic::bytesPassUnchanged()
+{
     QFETCH(QByteArray, bytes);
 
     PtyPair pty;
@@ -71,7 +75,8 @@ void TestCommTraffic::bytesPassUnchanged() {
     QCOMPARE(pty.readMaster(bytes.size()), bytes);
 }
 
-void TestCommTraffic::laterBytesComeWithNextRead() {
+void TestCommTraffic::laterBytesComeWithNextRead()
+{
     PtyPair pty;
     QtCommComponent component;
     QCOMPARE(openOn(component, pty), CommStatus());
@@ -87,7 +92,8 @@ void TestCommTraffic::laterBytesComeWithNextRead() {
     QCOMPARE(component.input().value(), QByteArray());
 }
 
-void TestCommTraffic::longBurstArrivesInOrder() {
+void TestCommTraffic::longBurstArrivesInOrder()
+{
     // Far more than one tick's 96 bytes, in pieces that the reads cut anywhere.
     PtyPair pty;
     QtCommComponent component;
@@ -109,7 +115,8 @@ void TestCommTraffic::longBurstArrivesInOrder() {
     QCOMPARE(received, sent);
 }
 
-void TestCommTraffic::deviceLostClosesPort() {
+void TestCommTraffic::deviceLostClosesPort()
+{
     PtyPair pty;
     QtCommComponent component;
     QCOMPARE(openOn(component, pty), CommStatus());
@@ -126,7 +133,8 @@ void TestCommTraffic::deviceLostClosesPort() {
     QCOMPARE(component.input().error().number, 6);
 }
 
-void TestCommTraffic::deviceLostKeepsReceivedBytes() {
+void TestCommTraffic::deviceLostKeepsReceivedBytes()
+{
     PtyPair pty;
     QtCommComponent component;
     QCOMPARE(openOn(component, pty), CommStatus());
@@ -142,7 +150,8 @@ void TestCommTraffic::deviceLostKeepsReceivedBytes() {
     QCOMPARE(component.input().error().number, 6);
 }
 
-void TestCommTraffic::deviceLostDoesNotSpin() {
+void TestCommTraffic::deviceLostDoesNotSpin()
+{
     PtyPair pty;
     QtCommComponent component;
     QCOMPARE(openOn(component, pty), CommStatus());
@@ -156,7 +165,8 @@ void TestCommTraffic::deviceLostDoesNotSpin() {
     QVERIFY(component.takeDeviceLost());
 }
 
-void TestCommTraffic::reopenAfterLossStartsClean() {
+void TestCommTraffic::reopenAfterLossStartsClean()
+{
     QtCommComponent component;
     {
         PtyPair pty;
@@ -176,7 +186,8 @@ void TestCommTraffic::reopenAfterLossStartsClean() {
     QCOMPARE(component.input().value(), QByteArray("new"));
 }
 
-void TestCommTraffic::modemLinesOnPty() {
+void TestCommTraffic::modemLinesOnPty()
+{
     // A pseudo-terminal has no modem lines: each read fails on its own, tick after tick, and the
     // port goes on working.
     PtyPair pty;

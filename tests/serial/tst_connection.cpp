@@ -49,10 +49,7 @@ private:
     bool portOpen() { return m_window->MSComm1().portOpen().value(); }
 
 private slots:
-    void init()
-    {
-        test::clearSettings();
-    }
+    void init() { test::clearSettings(); }
     void cleanup() { m_window.reset(); }
 
     void connectSetsHandshakeAndPort_data()
@@ -79,9 +76,9 @@ private slots:
         QCOMPARE(m_fake->port, position + 1);
         QVERIFY(m_fake->open);
         QVERIFY(!c.chkRTSCTS->isEnabled());
-        QCOMPARE(m_fake->calls, (std::vector<FakeComm::Op>{FakeComm::PortOpenRead,
-                                                            FakeComm::Handshaking,
-                                                            FakeComm::CommPort, FakeComm::Open}));
+        QCOMPARE(m_fake->calls,
+                 (std::vector<FakeComm::Op>{FakeComm::PortOpenRead, FakeComm::Handshaking,
+                                            FakeComm::CommPort, FakeComm::Open}));
     }
 
     void connectWhileOpenOnlyEmptiesErrorLineAndBuffer()
@@ -103,7 +100,8 @@ private slots:
         Controls &c = startFake();
         m_fake->failOn(FakeComm::Open, {10, "COM 1 konnte nicht geöffnet werden."});
         c.cmdOpen->click();
-        QCOMPARE(c.lblFehler->text(), QStringLiteral("Fehler 10 COM 1 konnte nicht geöffnet werden."));
+        QCOMPARE(c.lblFehler->text(),
+                 QStringLiteral("Fehler 10 COM 1 konnte nicht geöffnet werden."));
         QVERIFY(!m_fake->open);
         QVERIFY(c.chkRTSCTS->isEnabled());
         QCOMPARE(m_fake->handshake, 2);
@@ -210,7 +208,8 @@ private slots:
         QVERIFY(c.chkRTSCTS->isEnabled());
         // The error line widens to the right on one line, from its place.
         QCOMPARE(c.lblFehler->pos(), QPoint(8, 56));
-        QVERIFY(c.lblFehler->width() >= c.lblFehler->fontMetrics().horizontalAdvance(c.lblFehler->text()));
+        QVERIFY(c.lblFehler->width() >=
+                c.lblFehler->fontMetrics().horizontalAdvance(c.lblFehler->text()));
     }
 
     void unpluggedDeviceIsShownAtTheNextTick()

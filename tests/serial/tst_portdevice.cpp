@@ -20,7 +20,8 @@ private:
     QTemporaryDir m_configHome;
 };
 
-void TestPortDevice::devicePath_data() {
+void TestPortDevice::devicePath_data()
+{
     QTest::addColumn<int>("port");
     QTest::addColumn<QString>("configured"); // null: no key in [Devices]
     QTest::addColumn<QString>("expected");
@@ -41,7 +42,8 @@ void TestPortDevice::devicePath_data() {
     QTest::newRow("negative port") << -1 << QString() << QString();
 }
 
-void TestPortDevice::devicePath() {
+void TestPortDevice::devicePath()
+{
     QFETCH(int, port);
     QFETCH(QString, configured);
     QFETCH(QString, expected);
@@ -50,7 +52,8 @@ void TestPortDevice::devicePath() {
     QCOMPARE(devicePathForPort(port), expected);
 }
 
-void TestPortDevice::readsTheSettingsFile() {
+void TestPortDevice::readsTheSettingsFile()
+{
     // Another program (or the user's editor) writes the file; the key of port 1 must not be
     // taken for port 10.
     const QString dir = qEnvironmentVariable("XDG_CONFIG_HOME") + QStringLiteral("/MOXT");

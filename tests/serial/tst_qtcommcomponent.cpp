@@ -36,7 +36,8 @@ private:
     QTemporaryDir m_configHome;
 };
 
-void TestQtCommComponent::opensAndCloses() {
+void TestQtCommComponent::opensAndCloses()
+{
     PtyPair pty;
     QtCommComponent component;
     QCOMPARE(component.portOpen().value(), false);
@@ -51,7 +52,8 @@ void TestQtCommComponent::opensAndCloses() {
     QCOMPARE(component.portOpen().value(), true);
 }
 
-void TestQtCommComponent::lineSettings_data() {
+void TestQtCommComponent::lineSettings_data()
+{
     QTest::addColumn<int>("handshake");
     QTest::addColumn<int>("failure"); // 0: accepted
     QTest::addColumn<bool>("rtsCts");
@@ -64,7 +66,8 @@ void TestQtCommComponent::lineSettings_data() {
     QTest::newRow("-1 refused") << -1 << 11 << true;
 }
 
-void TestQtCommComponent::lineSettings() {
+void TestQtCommComponent::lineSettings()
+{
     QFETCH(int, handshake);
     QFETCH(int, failure);
     QFETCH(bool, rtsCts);
@@ -86,7 +89,8 @@ void TestQtCommComponent::lineSettings() {
     QCOMPARE((tio.c_cflag & CRTSCTS) != 0, rtsCts);
 }
 
-void TestQtCommComponent::invalidPortNumber_data() {
+void TestQtCommComponent::invalidPortNumber_data()
+{
     QTest::addColumn<int>("port");
 
     QTest::newRow("0, no entry chosen") << 0;
@@ -94,7 +98,8 @@ void TestQtCommComponent::invalidPortNumber_data() {
     QTest::newRow("-1") << -1;
 }
 
-void TestQtCommComponent::invalidPortNumber() {
+void TestQtCommComponent::invalidPortNumber()
+{
     QFETCH(int, port);
 
     QtCommComponent component;
@@ -106,7 +111,8 @@ void TestQtCommComponent::invalidPortNumber() {
     QCOMPARE(component.portOpen().value(), false);
 }
 
-void TestQtCommComponent::missingDevice_data() {
+void TestQtCommComponent::missingDevice_data()
+{
     QTest::addColumn<int>("port");
     QTest::addColumn<QString>("configured"); // null: no entry, so /dev/ttyS<port-1>
     QTest::addColumn<QString>("device");
@@ -116,7 +122,8 @@ void TestQtCommComponent::missingDevice_data() {
     QTest::newRow("default path") << 200 << QString() << "/dev/ttyS199";
 }
 
-void TestQtCommComponent::missingDevice() {
+void TestQtCommComponent::missingDevice()
+{
     QFETCH(int, port);
     QFETCH(QString, configured);
     QFETCH(QString, device);
@@ -133,7 +140,8 @@ void TestQtCommComponent::missingDevice() {
     QCOMPARE(component.portOpen().value(), false);
 }
 
-void TestQtCommComponent::permissionDenied() {
+void TestQtCommComponent::permissionDenied()
+{
     PtyPair pty;
     const QByteArray path = pty.slavePath().toLocal8Bit();
     QCOMPARE(chmod(path.constData(), 0), 0);
@@ -158,7 +166,8 @@ void TestQtCommComponent::permissionDenied() {
     QCOMPARE(component.portOpen().value(), false);
 }
 
-void TestQtCommComponent::busyDevice() {
+void TestQtCommComponent::busyDevice()
+{
     PtyPair pty;
     QtCommComponent first;
     QtCommComponent second;
@@ -175,7 +184,8 @@ void TestQtCommComponent::busyDevice() {
     QCOMPARE(second.setPortOpen(true), CommStatus());
 }
 
-void TestQtCommComponent::openTwice() {
+void TestQtCommComponent::openTwice()
+{
     PtyPair pty;
     QtCommComponent component;
     QCOMPARE(openOn(component, pty), CommStatus());
@@ -188,7 +198,8 @@ void TestQtCommComponent::openTwice() {
     QCOMPARE(pty.readMaster(1), QByteArray("A"));
 }
 
-void TestQtCommComponent::closedPortOperations_data() {
+void TestQtCommComponent::closedPortOperations_data()
+{
     QTest::addColumn<Operation>("operation");
 
     QTest::newRow("Input") << Operation([](QtCommComponent &c) { return failureOf(c.input()); });
@@ -201,7 +212,8 @@ void TestQtCommComponent::closedPortOperations_data() {
         [](QtCommComponent &c) { return failureOf(c.ctsHolding()); });
 }
 
-void TestQtCommComponent::closedPortOperations() {
+void TestQtCommComponent::closedPortOperations()
+{
     QFETCH(Operation, operation);
 
     PtyPair pty;

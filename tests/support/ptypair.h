@@ -14,12 +14,14 @@ namespace talvor::test {
 // the master side.
 class PtyPair {
 public:
-    PtyPair() {
+    PtyPair()
+    {
         char name[256] = {};
         if (::openpty(&m_master, &m_slave, name, nullptr, nullptr) == 0)
             m_slavePath = QString::fromLocal8Bit(name);
     }
-    ~PtyPair() {
+    ~PtyPair()
+    {
         closeMaster();
         if (m_slave >= 0)
             ::close(m_slave);
@@ -31,12 +33,14 @@ public:
     QString slavePath() const { return m_slavePath; }
     int slaveFd() const { return m_slave; }
 
-    bool writeMaster(const QByteArray &bytes) const {
+    bool writeMaster(const QByteArray &bytes) const
+    {
         return ::write(m_master, bytes.constData(), size_t(bytes.size())) == bytes.size();
     }
 
     // Reads from the master until `count` bytes came or `timeoutMs` passed.
-    QByteArray readMaster(qsizetype count, int timeoutMs = 1000) const {
+    QByteArray readMaster(qsizetype count, int timeoutMs = 1000) const
+    {
         QByteArray bytes;
         QDeadlineTimer deadline(timeoutMs);
         while (bytes.size() < count && !deadline.hasExpired()) {
@@ -53,7 +57,8 @@ public:
     }
 
     // The device side goes away, as when a USB adapter is pulled.
-    void closeMaster() {
+    void closeMaster()
+    {
         if (m_master >= 0)
             ::close(m_master);
         m_master = -1;

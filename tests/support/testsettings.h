@@ -8,14 +8,16 @@ namespace talvor::test {
 
 // CTest gives each test a settings folder of its own; a test run by hand gets a temporary one, so
 // that it never touches the user's real settings. Call before the first use of QSettings.
-inline void isolateSettings(const QTemporaryDir &fallback) {
+inline void isolateSettings(const QTemporaryDir &fallback)
+{
     if (!qEnvironmentVariableIsSet("XDG_CONFIG_HOME"))
         qputenv("XDG_CONFIG_HOME", fallback.path().toLocal8Bit());
 }
 
 // Writes or (with a null path) removes the device path of `port` in the user's MOXT settings,
 // where the program looks it up.
-inline void setPortDevice(int port, const QString &path) {
+inline void setPortDevice(int port, const QString &path)
+{
     QSettings settings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("MOXT"),
                        QStringLiteral("MOXT"));
     const QString key = QStringLiteral("Devices/COM%1").arg(port);
@@ -27,7 +29,8 @@ inline void setPortDevice(int port, const QString &path) {
 }
 
 // Empties the settings store of this test process, as on a machine where the program never ran.
-inline void clearSettings() {
+inline void clearSettings()
+{
     QSettings settings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("MOXT"),
                        QStringLiteral("MOXT"));
     settings.clear();

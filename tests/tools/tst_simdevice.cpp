@@ -11,17 +11,20 @@ Q_DECLARE_METATYPE(Frames)
 
 namespace {
 
-Frame address(int detector, std::uint8_t high, std::uint8_t low) {
+Frame address(int detector, std::uint8_t high, std::uint8_t low)
+{
     return {0xFC, static_cast<std::uint8_t>(detector), high, low, 0xFF};
 }
 
-Frame cv(int detector, std::uint8_t value) {
+Frame cv(int detector, std::uint8_t value)
+{
     return {0xFE, static_cast<std::uint8_t>(detector), value, 0xFF};
 }
 
 // Every kind of address: plain, free (one with the flag), unknown (one with the flag), the
 // largest, one whose low byte is 0xFF; detectors 10 to 23 free.
-SimDevice knownDevice() {
+SimDevice knownDevice()
+{
     Detectors d{};
     d[0] = {0x002A, false, 42};
     d[1] = {kFreeAddress, true, 0};
@@ -37,7 +40,8 @@ SimDevice knownDevice() {
 }
 
 // The address reports of knownDevice(), detectors 1 to 24.
-Frames knownAddressReports() {
+Frames knownAddressReports()
+{
     Frames frames{address(1, 0x00, 0x2A), address(2, 0x80, 0x00), address(3, 0x77, 0x77),
                   address(4, 0xF7, 0x77), address(5, 0x81, 0x2A), address(6, 0xFF, 0xFF),
                   address(7, 0x00, 0x01), address(8, 0x00, 0x02), address(9, 0x00, 0x04)};
@@ -47,7 +51,8 @@ Frames knownAddressReports() {
     return frames;
 }
 
-Frames answerAll(SimDevice &device, std::initializer_list<std::uint8_t> commands) {
+Frames answerAll(SimDevice &device, std::initializer_list<std::uint8_t> commands)
+{
     Frames frames;
     for (const std::uint8_t command : commands) {
         const Frames answer = device.answer(command);
@@ -76,7 +81,8 @@ private slots:
     void seededStatesShowEveryKind();
 };
 
-void TestSimDevice::answersCommand_data() {
+void TestSimDevice::answersCommand_data()
+{
     QTest::addColumn<int>("command");
     QTest::addColumn<Frames>("expected");
 
@@ -114,14 +120,16 @@ void TestSimDevice::answersCommand_data() {
     }
 }
 
-void TestSimDevice::answersCommand() {
+void TestSimDevice::answersCommand()
+{
     QFETCH(int, command);
     QFETCH(Frames, expected);
     SimDevice device = knownDevice();
     QCOMPARE(device.answer(static_cast<std::uint8_t>(command)), expected);
 }
 
-void TestSimDevice::ignoredBytesChangeNothing() {
+void TestSimDevice::ignoredBytesChangeNothing()
+{
     SimDevice device = knownDevice();
     for (int byte = 0; byte <= 0xFF; ++byte) {
         const int detector = byte & 0x1F;
@@ -138,7 +146,8 @@ void TestSimDevice::ignoredBytesChangeNothing() {
         QCOMPARE(device.cvReport(n), fresh.cvReport(n));
 }
 
-void TestSimDevice::programmingTakesLowestUnusedAddress() {
+void TestSimDevice::programmingTakesLowestUnusedAddress()
+{
     SimDevice device = knownDevice();
     // Detector 2 takes 3, then 5: its own 3 counts as held, and detector 9 holds 4.
     QCOMPARE(device.answer(0x82), Frames{address(2, 0x80, 0x03)});
@@ -151,7 +160,8 @@ void TestSimDevice::programmingTakesLowestUnusedAddress() {
     QCOMPARE(device.detector(7).address, 3);
 }
 
-void TestSimDevice::programmingKeepsFlagAndCv() {
+void TestSimDevice::programmingKeepsFlagAndCv()
+{
     SimDevice device = knownDevice();
     device.answer(0x85);
     QCOMPARE(device.answer(0x45), (Frames{address(5, 0x80, 0x03), cv(5, 7)}));
@@ -160,7 +170,8 @@ void TestSimDevice::programmingKeepsFlagAndCv() {
 }
 
 // The starting state without --seed; end-to-end tests of the tester rely on it.
-void TestSimDevice::seedOneState_data() {
+void TestSimDevice::seedOneState_data()
+{
     QTest::addColumn<int>("detector");
     QTest::addColumn<int>("high");
     QTest::addColumn<int>("low");
@@ -179,7 +190,8 @@ void TestSimDevice::seedOneState_data() {
     }
 }
 
-void TestSimDevice::seedOneState() {
+void TestSimDevice::seedOneState()
+{
     QFETCH(int, detector);
     QFETCH(int, high);
     QFETCH(int, low);
@@ -191,17 +203,20 @@ void TestSimDevice::seedOneState() {
                 ::cv(detector, static_cast<std::uint8_t>(cv))}));
 }
 
-void TestSimDevice::seedOneSystemInfo() {
+void TestSimDevice::seedOneSystemInfo()
+{
     QCOMPARE(SimDevice::fromSeed(1).answer(0x60), (Frames{{0xFD, 0x54, 0x26, 0x1E, 0x15, 0xFF}}));
 }
 
-void TestSimDevice::sameSeedSameDevice_data() {
+void TestSimDevice::sameSeedSameDevice_data()
+{
     QTest::addColumn<quint64>("seed");
     for (const quint64 seed : {0ULL, 1ULL, 2ULL, 12345ULL, 0xFFFFFFFFFFFFFFFFULL})
         QTest::addRow("seed %llu", static_cast<unsigned long long>(seed)) << seed;
 }
 
-void TestSimDevice::sameSeedSameDevice() {
+void TestSimDevice::sameSeedSameDevice()
+{
     QFETCH(quint64, seed);
     SimDevice first = SimDevice::fromSeed(seed);
     SimDevice second = SimDevice::fromSeed(seed);
@@ -211,14 +226,16 @@ void TestSimDevice::sameSeedSameDevice() {
     }
 }
 
-void TestSimDevice::differentSeedsDiffer() {
+void TestSimDevice::differentSeedsDiffer()
+{
     SimDevice one = SimDevice::fromSeed(1);
     SimDevice two = SimDevice::fromSeed(2);
     QVERIFY(answerAll(one, {0x20}) != answerAll(two, {0x20}));
     QVERIFY(one.systemInfoReport() != two.systemInfoReport());
 }
 
-void TestSimDevice::seededStatesShowEveryKind() {
+void TestSimDevice::seededStatesShowEveryKind()
+{
     for (std::uint64_t seed = 0; seed < 500; ++seed) {
         const SimDevice device = SimDevice::fromSeed(seed);
         int free = 0;

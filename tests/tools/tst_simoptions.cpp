@@ -9,14 +9,16 @@ Q_DECLARE_METATYPE(SimOptions)
 
 namespace {
 
-ParsedOptions parse(const QStringList &arguments) {
+ParsedOptions parse(const QStringList &arguments)
+{
     std::vector<std::string> list;
     for (const QString &argument : arguments)
         list.push_back(argument.toStdString());
     return parseOptions(list);
 }
 
-template <typename Change> SimOptions defaultsWith(Change change) {
+template <typename Change> SimOptions defaultsWith(Change change)
+{
     SimOptions options;
     change(options);
     return options;
@@ -35,7 +37,8 @@ private slots:
     void helpNamesEveryOption();
 };
 
-void TestSimOptions::acceptsValidLines_data() {
+void TestSimOptions::acceptsValidLines_data()
+{
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<SimOptions>("expected");
 
@@ -83,7 +86,8 @@ void TestSimOptions::acceptsValidLines_data() {
                                 << defaultsWith([](SimOptions &o) { o.help = true; });
 }
 
-void TestSimOptions::acceptsValidLines() {
+void TestSimOptions::acceptsValidLines()
+{
     QFETCH(QStringList, arguments);
     QFETCH(SimOptions, expected);
     const ParsedOptions parsed = parse(arguments);
@@ -91,7 +95,8 @@ void TestSimOptions::acceptsValidLines() {
     QVERIFY(*parsed.options == expected);
 }
 
-void TestSimOptions::rejectsWrongLines_data() {
+void TestSimOptions::rejectsWrongLines_data()
+{
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<QString>("error");
 
@@ -123,7 +128,8 @@ void TestSimOptions::rejectsWrongLines_data() {
     QTest::newRow("empty link") << QStringList{"--link="} << "--link: expected a path";
 }
 
-void TestSimOptions::rejectsWrongLines() {
+void TestSimOptions::rejectsWrongLines()
+{
     QFETCH(QStringList, arguments);
     QFETCH(QString, error);
     const ParsedOptions parsed = parse(arguments);
@@ -132,7 +138,8 @@ void TestSimOptions::rejectsWrongLines() {
 }
 
 // Every option the help names is one the parser knows, and the other way round.
-void TestSimOptions::helpNamesEveryOption() {
+void TestSimOptions::helpNamesEveryOption()
+{
     const QString help = QString::fromStdString(helpText());
     QStringList named;
     static const QRegularExpression option("(?<![\\w-])--[a-z][a-z-]*");

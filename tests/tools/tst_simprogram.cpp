@@ -23,19 +23,22 @@ namespace {
 constexpr auto kPatience = 5s;      // bound on a wait for bytes that must come
 constexpr auto kQuietSpell = 300ms; // how long "nothing more" is watched for
 
-QByteArray bytesOf(const std::vector<Frame> &frames) {
+QByteArray bytesOf(const std::vector<Frame> &frames)
+{
     QByteArray bytes;
     for (const Frame &frame : frames)
         bytes.append(reinterpret_cast<const char *>(frame.data()), qsizetype(frame.size()));
     return bytes;
 }
 
-QByteArray bytesOf(const Frame &frame) {
+QByteArray bytesOf(const Frame &frame)
+{
     return bytesOf(std::vector<Frame>{frame});
 }
 
 // What SimDevice::fromSeed(seed) sends for the commands, one after the other.
-QByteArray modelAnswer(std::uint64_t seed, const QByteArray &commands) {
+QByteArray modelAnswer(std::uint64_t seed, const QByteArray &commands)
+{
     SimDevice device = SimDevice::fromSeed(seed);
     QByteArray bytes;
     for (const char command : commands)
@@ -46,7 +49,8 @@ QByteArray modelAnswer(std::uint64_t seed, const QByteArray &commands) {
 // The simulator process and, once opened, its device.
 class Simulator {
 public:
-    ~Simulator() {
+    ~Simulator()
+    {
         closeDevice();
         if (m_process.state() != QProcess::NotRunning) {
             m_process.terminate();
@@ -55,7 +59,8 @@ public:
     }
 
     // Starts the simulator and reads the device path from its first line.
-    bool start(const QStringList &arguments) {
+    bool start(const QStringList &arguments)
+    {
         m_process.start(TALVOR_SIM_PATH, QStringList{"--quiet"} + arguments);
         if (!m_process.waitForStarted(5000))
             return false;
@@ -67,7 +72,8 @@ public:
         return !m_path.isEmpty();
     }
 
-    bool openDevice(const QString &path = {}) {
+    bool openDevice(const QString &path = {})
+    {
         m_fd = ::open(QFile::encodeName(path.isEmpty() ? m_path : path).constData(),
                       O_RDWR | O_NOCTTY | O_NONBLOCK);
         if (m_fd < 0)
@@ -78,18 +84,21 @@ public:
         return tcsetattr(m_fd, TCSANOW, &t) == 0;
     }
 
-    void closeDevice() {
+    void closeDevice()
+    {
         if (m_fd >= 0)
             ::close(m_fd);
         m_fd = -1;
     }
 
-    bool send(const QByteArray &bytes) {
+    bool send(const QByteArray &bytes)
+    {
         return ::write(m_fd, bytes.constData(), size_t(bytes.size())) == bytes.size();
     }
 
     // Reads until count bytes have come or the patience runs out; notes the size of each read.
-    QByteArray read(qsizetype count, std::chrono::milliseconds patience = kPatience) {
+    QByteArray read(qsizetype count, std::chrono::milliseconds patience = kPatience)
+    {
         QByteArray bytes;
         const auto deadline = std::chrono::steady_clock::now() + patience;
         while (bytes.size() < count) {
@@ -109,7 +118,8 @@ public:
     }
 
     // Reads whatever comes until nothing has come for a quiet spell.
-    QByteArray readUntilQuiet() {
+    QByteArray readUntilQuiet()
+    {
         QByteArray bytes;
         for (QByteArray more; !(more = read(1 << 20, kQuietSpell)).isEmpty();)
             bytes += more;
@@ -117,14 +127,16 @@ public:
     }
 
     // Sends a signal and returns the exit code, or -1 when the simulator did not end normally.
-    int stop(int signal = SIGTERM) {
+    int stop(int signal = SIGTERM)
+    {
         ::kill(pid_t(m_process.processId()), signal);
         if (!m_process.waitForFinished(5000) || m_process.exitStatus() != QProcess::NormalExit)
             return -1;
         return m_process.exitCode();
     }
 
-    int waitForExit() {
+    int waitForExit()
+    {
         if (m_process.state() != QProcess::NotRunning && !m_process.waitForFinished(5000))
             return -1;
         return m_process.exitStatus() == QProcess::NormalExit ? m_process.exitCode() : -1;
@@ -143,7 +155,8 @@ private:
 
 // How many of the device's reports the bytes begin with, back to back, as a device without noise
 // sends them; counting stops at a frame that is cut short or not one of them. *used: their bytes.
-int leadingReports(const SimDevice &device, const QByteArray &bytes, qsizetype *used) {
+int leadingReports(const SimDevice &device, const QByteArray &bytes, qsizetype *used)
+{
     int count = 0;
     for (*used = 0; *used < bytes.size(); ++count) {
         const auto type = static_cast<std::uint8_t>(bytes[*used]);
@@ -182,7 +195,8 @@ private slots:
     void unsolicitedReportsCome();
 };
 
-void TestSimProgram::answersCommands_data() {
+void TestSimProgram::answersCommands_data()
+{
     QTest::addColumn<quint64>("seed");
     QTest::addColumn<QByteArray>("commands");
 
@@ -197,7 +211,8 @@ void TestSimProgram::answersCommands_data() {
     QTest::newRow("seed 7") << 7ULL << QByteArray::fromHex("206041");
 }
 
-void TestSimProgram::answersCommands() {
+void TestSimProgram::answersCommands()
+{
     QFETCH(quint64, seed);
     QFETCH(QByteArray, commands);
     const QByteArray expected = modelAnswer(seed, commands);
@@ -210,7 +225,8 @@ void TestSimProgram::answersCommands() {
     QCOMPARE(sim.read(1, kQuietSpell), QByteArray());
 }
 
-void TestSimProgram::splitDeliversTheSameBytes() {
+void TestSimProgram::splitDeliversTheSameBytes()
+{
     Simulator sim;
     QVERIFY(sim.start({"--split", "--split-pause", "20"}));
     QVERIFY(sim.openDevice());
@@ -228,7 +244,8 @@ void TestSimProgram::splitDeliversTheSameBytes() {
     QVERIFY(insideFrame > 0);
 }
 
-void TestSimProgram::noiseComesBeforeTheFrame() {
+void TestSimProgram::noiseComesBeforeTheFrame()
+{
     Simulator sim;
     QVERIFY(sim.start({"--noise=1"}));
     QVERIFY(sim.openDevice());
@@ -239,7 +256,8 @@ void TestSimProgram::noiseComesBeforeTheFrame() {
     QVERIFY(received.size() > frame.size() && received.size() <= frame.size() + 8);
 }
 
-void TestSimProgram::sendsNothingWhileClosed() {
+void TestSimProgram::sendsNothingWhileClosed()
+{
     Simulator sim;
     QVERIFY(sim.start({"--unsolicited", "200"}));
     QTest::qWait(300);
@@ -252,7 +270,8 @@ void TestSimProgram::sendsNothingWhileClosed() {
     QVERIFY(leadingReports(SimDevice::fromSeed(1), sim.read(50), &used) >= 1);
 }
 
-void TestSimProgram::answersAgainAfterReopening() {
+void TestSimProgram::answersAgainAfterReopening()
+{
     Simulator sim;
     QVERIFY(sim.start({}));
     QVERIFY(sim.openDevice());
@@ -266,7 +285,8 @@ void TestSimProgram::answersAgainAfterReopening() {
     QCOMPARE(sim.read(expected.size()).toHex(' '), expected.toHex(' '));
 }
 
-void TestSimProgram::linkIsMadeAndRemoved() {
+void TestSimProgram::linkIsMadeAndRemoved()
+{
     QTemporaryDir dir;
     const QString link = dir.filePath("ttyTalvor");
     Simulator sim;
@@ -281,7 +301,8 @@ void TestSimProgram::linkIsMadeAndRemoved() {
     QVERIFY(!QFileInfo::exists(link));
 }
 
-void TestSimProgram::linkReplacesAnOldLinkOnly() {
+void TestSimProgram::linkReplacesAnOldLinkOnly()
+{
     QTemporaryDir dir;
     const QString link = dir.filePath("ttyTalvor");
     QVERIFY(QFile::link("/dev/pts/nonexistent", link));
@@ -302,7 +323,8 @@ void TestSimProgram::linkReplacesAnOldLinkOnly() {
     QCOMPARE(plain.readAll(), QByteArray("keep"));
 }
 
-void TestSimProgram::endsCleanlyOnSignal_data() {
+void TestSimProgram::endsCleanlyOnSignal_data()
+{
     QTest::addColumn<int>("signal");
     QTest::addColumn<bool>("deviceOpen");
     QTest::newRow("SIGTERM, device closed") << int(SIGTERM) << false;
@@ -311,7 +333,8 @@ void TestSimProgram::endsCleanlyOnSignal_data() {
     QTest::newRow("SIGHUP, device closed") << int(SIGHUP) << false;
 }
 
-void TestSimProgram::endsCleanlyOnSignal() {
+void TestSimProgram::endsCleanlyOnSignal()
+{
     QFETCH(int, signal);
     QFETCH(bool, deviceOpen);
     QTemporaryDir dir;
@@ -326,7 +349,8 @@ void TestSimProgram::endsCleanlyOnSignal() {
     QVERIFY(!QFileInfo(link).isSymLink());
 }
 
-void TestSimProgram::recordHoldsWhatWasRead() {
+void TestSimProgram::recordHoldsWhatWasRead()
+{
     QTemporaryDir dir;
     const QString recordPath = dir.filePath("sent.bin");
     Simulator sim;
@@ -343,7 +367,8 @@ void TestSimProgram::recordHoldsWhatWasRead() {
     QCOMPARE(record.readAll().toHex(' '), received.toHex(' '));
 }
 
-void TestSimProgram::streamStopsAfterTotal() {
+void TestSimProgram::streamStopsAfterTotal()
+{
     Simulator sim;
     QVERIFY(sim.start({"--stream", "100000", "--total", "3000"}));
     QVERIFY(sim.openDevice());
@@ -359,7 +384,8 @@ void TestSimProgram::streamStopsAfterTotal() {
     QCOMPARE(sim.read(6), modelAnswer(1, "\x60"));
 }
 
-void TestSimProgram::unsolicitedReportsCome() {
+void TestSimProgram::unsolicitedReportsCome()
+{
     Simulator sim;
     QVERIFY(sim.start({"--unsolicited", "50", "--seed", "3"}));
     QVERIFY(sim.openDevice());

@@ -11,7 +11,8 @@ namespace {
 
 const Frame kAddressFrame{0xFC, 0x05, 0x81, 0x2A, 0xFF};
 
-SimOptions faults(double noiseLevel, bool split) {
+SimOptions faults(double noiseLevel, bool split)
+{
     SimOptions options;
     options.noiseLevel = noiseLevel;
     options.split = split;
@@ -19,14 +20,16 @@ SimOptions faults(double noiseLevel, bool split) {
     return options;
 }
 
-Frame joined(const std::vector<Chunk> &chunks, std::size_t from = 0) {
+Frame joined(const std::vector<Chunk> &chunks, std::size_t from = 0)
+{
     Frame bytes;
     for (std::size_t i = from; i < chunks.size(); ++i)
         bytes.insert(bytes.end(), chunks[i].bytes.begin(), chunks[i].bytes.end());
     return bytes;
 }
 
-bool isReportOf(const SimDevice &device, const Frame &frame) {
+bool isReportOf(const SimDevice &device, const Frame &frame)
+{
     if (frame == device.systemInfoReport())
         return true;
     const int detector = frame.size() > 1 ? frame[1] : 0;
@@ -54,7 +57,8 @@ private slots:
     void queueClearedTakesNewChunks();
 };
 
-void TestSimTraffic::plainFrameIsOneWrite() {
+void TestSimTraffic::plainFrameIsOneWrite()
+{
     TrafficShaper shaper(SimOptions{}, 1);
     const auto chunks = shaper.shape(kAddressFrame);
     QCOMPARE(chunks.size(), 1u);
@@ -62,14 +66,16 @@ void TestSimTraffic::plainFrameIsOneWrite() {
     QCOMPARE(chunks[0].pauseBefore, 0ms);
 }
 
-void TestSimTraffic::splitPiecesRebuildTheFrame_data() {
+void TestSimTraffic::splitPiecesRebuildTheFrame_data()
+{
     QTest::addColumn<Frame>("frame");
     QTest::newRow("CV report") << Frame{0xFE, 0x07, 0x2A, 0xFF};
     QTest::newRow("address report") << kAddressFrame;
     QTest::newRow("system information") << Frame{0xFD, 0x01, 0x02, 0x17, 0x0B, 0xFF};
 }
 
-void TestSimTraffic::splitPiecesRebuildTheFrame() {
+void TestSimTraffic::splitPiecesRebuildTheFrame()
+{
     QFETCH(Frame, frame);
     TrafficShaper shaper(faults(0, true), 7);
     std::set<std::size_t> pieceCounts;
@@ -86,7 +92,8 @@ void TestSimTraffic::splitPiecesRebuildTheFrame() {
     QCOMPARE(pieceCounts, (std::set<std::size_t>{2, 3}));
 }
 
-void TestSimTraffic::noiseComesOnlyInFrontOfAFrame() {
+void TestSimTraffic::noiseComesOnlyInFrontOfAFrame()
+{
     for (const bool split : {false, true}) {
         TrafficShaper shaper(faults(1.0, split), 3);
         for (int i = 0; i < 200; ++i) {
@@ -99,7 +106,8 @@ void TestSimTraffic::noiseComesOnlyInFrontOfAFrame() {
     }
 }
 
-void TestSimTraffic::noiseLevelIsTheShareOfFramesWithNoise() {
+void TestSimTraffic::noiseLevelIsTheShareOfFramesWithNoise()
+{
     TrafficShaper shaper(faults(0.3, false), 11);
     int withNoise = 0;
     for (int i = 0; i < 2000; ++i)
@@ -107,7 +115,8 @@ void TestSimTraffic::noiseLevelIsTheShareOfFramesWithNoise() {
     QVERIFY2(withNoise > 500 && withNoise < 700, qPrintable(QString::number(withNoise)));
 }
 
-void TestSimTraffic::sameSeedSameTraffic() {
+void TestSimTraffic::sameSeedSameTraffic()
+{
     const SimDevice device = SimDevice::fromSeed(1);
     TrafficShaper first(faults(0.5, true), 5);
     TrafficShaper second(faults(0.5, true), 5);
@@ -123,7 +132,8 @@ void TestSimTraffic::sameSeedSameTraffic() {
     QVERIFY(a != c);
 }
 
-void TestSimTraffic::unsolicitedReportsAreTheDevicesOwn() {
+void TestSimTraffic::unsolicitedReportsAreTheDevicesOwn()
+{
     const SimDevice device = SimDevice::fromSeed(4);
     TrafficShaper shaper(SimOptions{}, 4);
     std::set<int> detectors;
@@ -139,7 +149,8 @@ void TestSimTraffic::unsolicitedReportsAreTheDevicesOwn() {
     QCOMPARE(kinds, (std::set<std::uint8_t>{kAddressReport, kCvReport}));
 }
 
-void TestSimTraffic::streamMixesAllReports() {
+void TestSimTraffic::streamMixesAllReports()
+{
     const SimDevice device = SimDevice::fromSeed(9);
     TrafficShaper shaper(SimOptions{}, 9);
     std::set<std::uint8_t> kinds;
@@ -151,7 +162,8 @@ void TestSimTraffic::streamMixesAllReports() {
     QCOMPARE(kinds, (std::set<std::uint8_t>{kAddressReport, kSystemInfoReport, kCvReport}));
 }
 
-void TestSimTraffic::queueRunsUnpausedChunksTogether() {
+void TestSimTraffic::queueRunsUnpausedChunksTogether()
+{
     const auto t0 = Clock::now();
     OutputQueue queue;
     queue.push({{{1, 2, 3}, 0ms}, {{4, 5}, 0ms}}, t0);
@@ -166,7 +178,8 @@ void TestSimTraffic::queueRunsUnpausedChunksTogether() {
     QVERIFY(queue.ready(t0, 100).empty());
 }
 
-void TestSimTraffic::queuePauseCountsFromTheWriteBefore() {
+void TestSimTraffic::queuePauseCountsFromTheWriteBefore()
+{
     const auto t0 = Clock::now();
     OutputQueue queue;
     queue.push({{{0xFC, 0x05}, 0ms}, {{0x81, 0x2A}, 60ms}, {{0xFF}, 60ms}}, t0);
@@ -183,7 +196,8 @@ void TestSimTraffic::queuePauseCountsFromTheWriteBefore() {
     QCOMPARE(queue.ready(t0 + 160ms, 100), (Frame{0xFF}));
 }
 
-void TestSimTraffic::queueClearedTakesNewChunks() {
+void TestSimTraffic::queueClearedTakesNewChunks()
+{
     const auto t0 = Clock::now();
     OutputQueue queue;
     queue.push({{{1, 2}, 0ms}, {{3}, 60ms}}, t0);

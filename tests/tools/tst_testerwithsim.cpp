@@ -22,8 +22,8 @@ namespace {
 
 QString hexOf(const sim::Frame &frame)
 {
-    return hexPairs(QByteArrayView(reinterpret_cast<const char *>(frame.data()),
-                                   qsizetype(frame.size())));
+    return hexPairs(
+        QByteArrayView(reinterpret_cast<const char *>(frame.data()), qsizetype(frame.size())));
 }
 
 constexpr int kSeed = 7;
@@ -40,8 +40,8 @@ private:
 
     Controls &connectTo(const QStringList &simArguments)
     {
-        m_sim.start(TALVOR_SIM_PATH, QStringList{"--quiet", "--seed", QString::number(kSeed)} +
-                                         simArguments);
+        m_sim.start(TALVOR_SIM_PATH,
+                    QStringList{"--quiet", "--seed", QString::number(kSeed)} + simArguments);
         if (!m_sim.waitForStarted(5000))
             qFatal("talvor-sim did not start");
         while (!m_sim.canReadLine())

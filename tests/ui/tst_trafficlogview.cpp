@@ -14,14 +14,16 @@ using talvor::TrafficLogView;
 namespace {
 
 // Frames numbered from first on; each one is a line of its own, "FC hh ll FF".
-void appendFrames(TrafficLog &log, int first, int count) {
+void appendFrames(TrafficLog &log, int first, int count)
+{
     QByteArray bytes;
     for (int i = first; i < first + count; ++i)
         bytes += QByteArray("\xFC") + char(i >> 8) + char(i & 0xFF) + '\xFF';
     log.appendReceived(bytes);
 }
 
-bool showsText(TrafficLogView &view) {
+bool showsText(TrafficLogView &view)
+{
     const QImage image = view.viewport()->grab().toImage();
     const QRgb background = image.pixel(image.width() - 1, image.height() - 1);
     for (int y = 0; y < image.height(); ++y) {
@@ -57,7 +59,8 @@ private:
     TrafficLogView *m_view = nullptr;
 };
 
-void TrafficLogViewTest::init() {
+void TrafficLogViewTest::init()
+{
     m_log = new TrafficLog(TrafficLog::Limits{300, 1 << 20});
     m_view = new TrafficLogView;
     // Wide enough for a frame on one row, so rows and lines count alike.
@@ -67,12 +70,14 @@ void TrafficLogViewTest::init() {
     QVERIFY(QTest::qWaitForWindowExposed(m_view));
 }
 
-void TrafficLogViewTest::cleanup() {
+void TrafficLogViewTest::cleanup()
+{
     delete m_view;
     delete m_log;
 }
 
-void TrafficLogViewTest::followsTheEnd() {
+void TrafficLogViewTest::followsTheEnd()
+{
     appendFrames(*m_log, 0, 200);
     m_view->refresh();
     QCOMPARE(bar()->maximum() + bar()->pageStep(), 200);
@@ -83,7 +88,8 @@ void TrafficLogViewTest::followsTheEnd() {
     QCOMPARE(bar()->value(), bar()->maximum());
 }
 
-void TrafficLogViewTest::staysWhereTheUserScrolled() {
+void TrafficLogViewTest::staysWhereTheUserScrolled()
+{
     appendFrames(*m_log, 0, 200);
     m_view->refresh();
     bar()->setValue(50);
@@ -98,7 +104,8 @@ void TrafficLogViewTest::staysWhereTheUserScrolled() {
     QCOMPARE(bar()->value(), bar()->maximum());
 }
 
-void TrafficLogViewTest::keepsTopLineWhenLinesAreDropped() {
+void TrafficLogViewTest::keepsTopLineWhenLinesAreDropped()
+{
     appendFrames(*m_log, 0, 300);
     m_view->refresh();
     bar()->setValue(100);
@@ -115,7 +122,8 @@ void TrafficLogViewTest::keepsTopLineWhenLinesAreDropped() {
     QVERIFY(bar()->value() < bar()->maximum());
 }
 
-void TrafficLogViewTest::followsAgainAfterClear() {
+void TrafficLogViewTest::followsAgainAfterClear()
+{
     appendFrames(*m_log, 0, 200);
     m_view->refresh();
     bar()->setValue(10);
@@ -130,7 +138,8 @@ void TrafficLogViewTest::followsAgainAfterClear() {
 
 // One line of 3000 chars takes as many rows as the viewport's width demands, and fewer when the
 // view grows wider.
-void TrafficLogViewTest::wrapsLongLines() {
+void TrafficLogViewTest::wrapsLongLines()
+{
     m_log->appendReceived(QByteArray(1000, '\x11'));
     m_view->refresh();
     const int narrowRows = bar()->maximum() + bar()->pageStep();
@@ -145,7 +154,8 @@ void TrafficLogViewTest::wrapsLongLines() {
 
 // A view kept up to date tick by tick, with lines dropped, long lines wrapped and the user
 // scrolling, shows the same as a view that counts the whole log afresh.
-void TrafficLogViewTest::matchesAFreshView() {
+void TrafficLogViewTest::matchesAFreshView()
+{
     QRandomGenerator random(7);
     TrafficLog log(TrafficLog::Limits{40, 800});
     m_view->setLog(&log);
@@ -173,7 +183,8 @@ void TrafficLogViewTest::matchesAFreshView() {
     m_view->setLog(m_log);
 }
 
-void TrafficLogViewTest::paintsAHugeLine() {
+void TrafficLogViewTest::paintsAHugeLine()
+{
     TrafficLog log;
     m_view->setLog(&log);
     QVERIFY(!showsText(*m_view));
@@ -190,7 +201,8 @@ void TrafficLogViewTest::paintsAHugeLine() {
     m_view->setLog(m_log);
 }
 
-void TrafficLogViewTest::copiesAllText() {
+void TrafficLogViewTest::copiesAllText()
+{
     appendFrames(*m_log, 0, 3);
     m_log->appendMarker("0x60");
     m_view->refresh();

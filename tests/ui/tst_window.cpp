@@ -214,8 +214,14 @@ private slots:
         QStringList expected = {"cmbCOM", "cmdOpen", "cmdClose"};
         for (int i = 0; i <= 24; ++i)
             expected << QStringLiteral("cmdInit(%1)").arg(i);
-        expected << "cmdReset" << "cmdInfo" << "cmdSend" << "txtSend" << "chkRTSCTS" << "cmdProg"
-                 << "cmbDetektor" << "RichTextBox1";
+        expected << "cmdReset"
+                 << "cmdInfo"
+                 << "cmdSend"
+                 << "txtSend"
+                 << "chkRTSCTS"
+                 << "cmdProg"
+                 << "cmbDetektor"
+                 << "RichTextBox1";
         QWidget *w = m_window->findChild<QWidget *>("cmbCOM");
         QStringList seen;
         for (int i = 0; i < expected.size(); ++i) {

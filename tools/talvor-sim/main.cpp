@@ -17,7 +17,8 @@ using namespace talvor::sim;
 
 int g_stopWriteFd = -1;
 
-extern "C" void requestStop(int) {
+extern "C" void requestStop(int)
+{
     const int savedErrno = errno;
     const char byte = 0;
     [[maybe_unused]] const ssize_t ignored = write(g_stopWriteFd, &byte, 1);
@@ -27,7 +28,8 @@ extern "C" void requestStop(int) {
 // Ctrl-C, SIGTERM and SIGHUP make a pipe readable, which the loop watches along with the device.
 class StopSignal {
 public:
-    StopSignal() {
+    StopSignal()
+    {
         if (pipe(m_fds) != 0)
             throw std::system_error(errno, std::generic_category(), "cannot create a pipe");
         for (const int fd : m_fds) {
@@ -42,7 +44,8 @@ public:
             sigaction(signal, &action, nullptr);
     }
 
-    ~StopSignal() {
+    ~StopSignal()
+    {
         g_stopWriteFd = -1;
         close(m_fds[0]);
         close(m_fds[1]);
@@ -59,7 +62,8 @@ private:
 
 } // namespace
 
-int main(int argc, char *argv[]) {
+int main(int argc, char *argv[])
+{
     const ParsedOptions parsed = parseOptions(std::vector<std::string>(argv + 1, argv + argc));
     if (!parsed.options) {
         std::cerr << "talvor-sim: " << parsed.error << "\nTry 'talvor-sim --help'.\n";

@@ -16,7 +16,8 @@ constexpr std::uint8_t kRequest = 0x40;
 constexpr std::uint8_t kSystemInfo = 0x60;
 constexpr std::uint8_t kProgramAddress = 0x80;
 
-std::array<int, kDetectorCount> shuffledIndices(SimRandom &random) {
+std::array<int, kDetectorCount> shuffledIndices(SimRandom &random)
+{
     std::array<int, kDetectorCount> indices{};
     std::iota(indices.begin(), indices.end(), 0);
     for (int i = kDetectorCount - 1; i > 0; --i)
@@ -25,7 +26,8 @@ std::array<int, kDetectorCount> shuffledIndices(SimRandom &random) {
 }
 
 // Half of the addresses small (high part 0), half anywhere, so that both kinds of high byte occur.
-std::uint16_t randomAddress(SimRandom &random, const Detectors &taken) {
+std::uint16_t randomAddress(SimRandom &random, const Detectors &taken)
+{
     for (;;) {
         const int value =
             random.chance(0.5) ? random.between(1, 0xFF) : random.between(0x100, kMaxAddress);
@@ -40,7 +42,8 @@ std::uint16_t randomAddress(SimRandom &random, const Detectors &taken) {
 
 } // namespace
 
-Command decodeCommand(std::uint8_t byte) {
+Command decodeCommand(std::uint8_t byte)
+{
     const int detector = byte & kDetectorMask;
     const bool validDetector = detector >= 1 && detector <= kDetectorCount;
     switch (byte & kCommandMask) {
@@ -59,9 +62,12 @@ Command decodeCommand(std::uint8_t byte) {
 
 SimDevice::SimDevice(const Detectors &detectors, SystemInfo info)
     : m_detectors(detectors)
-    , m_info(info) {}
+    , m_info(info)
+{
+}
 
-SimDevice SimDevice::fromSeed(std::uint64_t seed) {
+SimDevice SimDevice::fromSeed(std::uint64_t seed)
+{
     SimRandom random(seed);
     Detectors detectors{};
     const int freeCount = random.between(2, 4);
@@ -88,7 +94,8 @@ SimDevice SimDevice::fromSeed(std::uint64_t seed) {
     return SimDevice(detectors, info);
 }
 
-std::vector<Frame> SimDevice::answer(std::uint8_t command) {
+std::vector<Frame> SimDevice::answer(std::uint8_t command)
+{
     const Command c = decodeCommand(command);
     switch (c.kind) {
     case CommandKind::Initialise: {
@@ -110,19 +117,22 @@ std::vector<Frame> SimDevice::answer(std::uint8_t command) {
     return {};
 }
 
-Frame SimDevice::addressReport(int detector) const {
+Frame SimDevice::addressReport(int detector) const
+{
     const Detector &d = this->detector(detector);
     const auto high = static_cast<std::uint8_t>((d.address >> 8) | (d.marker ? 0x80 : 0x00));
     const auto low = static_cast<std::uint8_t>(d.address & 0xFF);
     return {kAddressReport, static_cast<std::uint8_t>(detector), high, low, kEndOfFrame};
 }
 
-Frame SimDevice::cvReport(int detector) const {
+Frame SimDevice::cvReport(int detector) const
+{
     return {kCvReport, static_cast<std::uint8_t>(detector), this->detector(detector).cv,
             kEndOfFrame};
 }
 
-Frame SimDevice::systemInfoReport() const {
+Frame SimDevice::systemInfoReport() const
+{
     return {kSystemInfoReport,
             static_cast<std::uint8_t>(m_info.serialNumber >> 8),
             static_cast<std::uint8_t>(m_info.serialNumber & 0xFF),
@@ -131,7 +141,8 @@ Frame SimDevice::systemInfoReport() const {
             kEndOfFrame};
 }
 
-std::uint16_t SimDevice::nextFreeAddress() const {
+std::uint16_t SimDevice::nextFreeAddress() const
+{
     // 24 detectors hold at most 24 addresses, so this ends by 25, far below 0x7777.
     for (std::uint16_t address = 1;; ++address) {
         const bool taken =

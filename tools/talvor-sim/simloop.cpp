@@ -25,11 +25,13 @@ constexpr std::size_t kStreamBacklog = 512;
 // After a stall (the reader too slow) the stream catches up by at most this much time.
 constexpr double kStreamBurstSeconds = 0.1;
 
-[[noreturn]] void throwErrno(const std::string &what) {
+[[noreturn]] void throwErrno(const std::string &what)
+{
     throw std::system_error(errno, std::generic_category(), what);
 }
 
-int openRecord(const std::string &path) {
+int openRecord(const std::string &path)
+{
     if (path.empty())
         return -1;
     const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
@@ -38,14 +40,16 @@ int openRecord(const std::string &path) {
     return fd;
 }
 
-std::string hexByte(std::uint8_t byte) {
+std::string hexByte(std::uint8_t byte)
+{
     char text[8];
     std::snprintf(text, sizeof text, "0x%02X", byte);
     return text;
 }
 
 // As the tester shows an address.
-std::string addressText(const Detector &d) {
+std::string addressText(const Detector &d)
+{
     if (d.address == kFreeAddress)
         return "frei";
     if (d.address == kUnknownAddress)
@@ -53,15 +57,18 @@ std::string addressText(const Detector &d) {
     return (d.marker ? "< " : "> ") + std::to_string(d.address);
 }
 
-std::string versionText(std::uint8_t version) {
+std::string versionText(std::uint8_t version)
+{
     return std::to_string(version / 10) + "." + std::to_string(version % 10);
 }
 
-Clock::duration seconds(double value) {
+Clock::duration seconds(double value)
+{
     return duration_cast<Clock::duration>(duration<double>(value));
 }
 
-int millisecondsUntil(Clock::time_point now, Clock::time_point then) {
+int millisecondsUntil(Clock::time_point now, Clock::time_point then)
+{
     if (then <= now)
         return 0;
     const auto ms = std::chrono::ceil<std::chrono::milliseconds>(then - now).count();
@@ -76,9 +83,12 @@ SimLoop::SimLoop(const SimOptions &options, SimPty &pty, int stopFd)
     , m_stopFd(stopFd)
     , m_recordFd(openRecord(options.recordPath))
     , m_device(SimDevice::fromSeed(options.seed))
-    , m_shaper(options, options.seed) {}
+    , m_shaper(options, options.seed)
+{
+}
 
-void SimLoop::run() {
+void SimLoop::run()
+{
     logState();
     for (;;) {
         if (!m_clientPresent) {
@@ -91,7 +101,8 @@ void SimLoop::run() {
     }
 }
 
-bool SimLoop::waitForClient() {
+bool SimLoop::waitForClient()
+{
     while (!m_pty.clientPresent()) {
         pollfd stop{m_stopFd, POLLIN, 0};
         const int result = poll(&stop, 1, static_cast<int>(kClientPollInterval.count()));
@@ -103,7 +114,8 @@ bool SimLoop::waitForClient() {
     return true;
 }
 
-void SimLoop::startSession(Clock::time_point now) {
+void SimLoop::startSession(Clock::time_point now)
+{
     m_clientPresent = true;
     if (m_options.unsolicitedRate > 0)
         m_nextUnsolicited = now + seconds(1.0 / m_options.unsolicitedRate);
@@ -113,7 +125,8 @@ void SimLoop::startSession(Clock::time_point now) {
 }
 
 // One wait for input, room to write or a timer, and what follows; false once asked to stop.
-bool SimLoop::serveOnce() {
+bool SimLoop::serveOnce()
+{
     auto now = Clock::now();
     pollfd fds[2] = {{m_stopFd, POLLIN, 0}, {m_pty.fd(), POLLIN, 0}};
     if (const auto due = m_queue.dueAt(); due && *due <= now)
@@ -143,7 +156,8 @@ bool SimLoop::serveOnce() {
     return true;
 }
 
-void SimLoop::readCommands(Clock::time_point now) {
+void SimLoop::readCommands(Clock::time_point now)
+{
     std::uint8_t buffer[256];
     const ssize_t count = read(m_pty.fd(), buffer, sizeof buffer);
     // Nothing (or EIO as the other side closes): the next poll tells which.
@@ -151,7 +165,8 @@ void SimLoop::readCommands(Clock::time_point now) {
         answer(buffer[i], now);
 }
 
-void SimLoop::answer(std::uint8_t command, Clock::time_point now) {
+void SimLoop::answer(std::uint8_t command, Clock::time_point now)
+{
     for (const Frame &frame : m_device.answer(command))
         m_queue.push(m_shaper.shape(frame), now);
 
@@ -179,7 +194,8 @@ void SimLoop::answer(std::uint8_t command, Clock::time_point now) {
     log("received " + hexByte(command) + ": " + what);
 }
 
-void SimLoop::sendUnsolicited(Clock::time_point now) {
+void SimLoop::sendUnsolicited(Clock::time_point now)
+{
     m_queue.push(m_shaper.shape(m_shaper.unsolicitedReport(m_device)), now);
     const auto period = seconds(1.0 / m_options.unsolicitedRate);
     m_nextUnsolicited += period;
@@ -187,7 +203,8 @@ void SimLoop::sendUnsolicited(Clock::time_point now) {
         m_nextUnsolicited = now + period;
 }
 
-void SimLoop::feedStream(Clock::time_point now) {
+void SimLoop::feedStream(Clock::time_point now)
+{
     const auto rate = static_cast<double>(m_options.streamRate);
     const double elapsed = duration<double>(now - m_streamClock).count();
     m_streamCredit = std::min(m_streamCredit + rate * elapsed, rate * kStreamBurstSeconds);
@@ -207,7 +224,8 @@ void SimLoop::feedStream(Clock::time_point now) {
     }
 }
 
-void SimLoop::writeReady() {
+void SimLoop::writeReady()
+{
     for (;;) {
         const Frame bytes = m_queue.ready(Clock::now(), kMaxWrite);
         if (bytes.empty())
@@ -225,7 +243,8 @@ void SimLoop::writeReady() {
     }
 }
 
-void SimLoop::record(std::span<const std::uint8_t> bytes) {
+void SimLoop::record(std::span<const std::uint8_t> bytes)
+{
     if (m_recordFd.get() < 0)
         return;
     while (!bytes.empty()) {
@@ -237,7 +256,8 @@ void SimLoop::record(std::span<const std::uint8_t> bytes) {
     }
 }
 
-int SimLoop::pollTimeout(Clock::time_point now) const {
+int SimLoop::pollTimeout(Clock::time_point now) const
+{
     int timeout = -1;
     const auto consider = [&](Clock::time_point then) {
         const int ms = millisecondsUntil(now, then);
@@ -254,7 +274,8 @@ int SimLoop::pollTimeout(Clock::time_point now) const {
     return timeout;
 }
 
-void SimLoop::logState() const {
+void SimLoop::logState() const
+{
     const SystemInfo &info = m_device.systemInfo();
     log("seed " + std::to_string(m_options.seed) + ": serial number " +
         std::to_string(info.serialNumber) + ", software " + versionText(info.softwareVersion) +
@@ -268,7 +289,8 @@ void SimLoop::logState() const {
     }
 }
 
-void SimLoop::log(const std::string &line) const {
+void SimLoop::log(const std::string &line) const
+{
     if (!m_options.quiet)
         std::cerr << "talvor-sim: " << line << '\n';
 }

@@ -22,8 +22,8 @@ struct OptionEntry {
 
 constexpr std::uint64_t kMaxU64 = std::numeric_limits<std::uint64_t>::max();
 
-std::optional<std::uint64_t> toUnsigned(std::string_view text, std::uint64_t min,
-                                        std::uint64_t max) {
+std::optional<std::uint64_t> toUnsigned(std::string_view text, std::uint64_t min, std::uint64_t max)
+{
     std::uint64_t value = 0;
     const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
     if (ec != std::errc() || end != text.data() + text.size() || value < min || value > max)
@@ -31,7 +31,8 @@ std::optional<std::uint64_t> toUnsigned(std::string_view text, std::uint64_t min
     return value;
 }
 
-std::optional<double> toReal(std::string_view text, double min, double max) {
+std::optional<double> toReal(std::string_view text, double min, double max)
+{
     double value = 0;
     const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
     if (ec != std::errc() || end != text.data() + text.size() || !(value >= min && value <= max))
@@ -39,11 +40,13 @@ std::optional<double> toReal(std::string_view text, double min, double max) {
     return value;
 }
 
-std::string rangeError(std::string_view what, std::string_view text) {
+std::string rangeError(std::string_view what, std::string_view text)
+{
     return "expected " + std::string(what) + ", got \"" + std::string(text) + "\"";
 }
 
-std::string applySeed(SimOptions &o, std::string_view v) {
+std::string applySeed(SimOptions &o, std::string_view v)
+{
     const auto n = toUnsigned(v, 0, kMaxU64);
     if (!n)
         return rangeError("a whole number from 0 to 18446744073709551615", v);
@@ -51,14 +54,16 @@ std::string applySeed(SimOptions &o, std::string_view v) {
     return {};
 }
 
-std::string applyPath(std::string &target, std::string_view v) {
+std::string applyPath(std::string &target, std::string_view v)
+{
     if (v.empty())
         return "expected a path";
     target = std::string(v);
     return {};
 }
 
-std::string applyNoise(SimOptions &o, std::string_view v) {
+std::string applyNoise(SimOptions &o, std::string_view v)
+{
     const auto level = v.empty() ? std::optional(kDefaultNoiseLevel) : toReal(v, 0.0, 1.0);
     if (!level)
         return rangeError("a level from 0 to 1", v);
@@ -66,7 +71,8 @@ std::string applyNoise(SimOptions &o, std::string_view v) {
     return {};
 }
 
-std::string applySplitPause(SimOptions &o, std::string_view v) {
+std::string applySplitPause(SimOptions &o, std::string_view v)
+{
     const auto ms = toUnsigned(v, 1, 10000);
     if (!ms)
         return rangeError("milliseconds from 1 to 10000", v);
@@ -74,7 +80,8 @@ std::string applySplitPause(SimOptions &o, std::string_view v) {
     return {};
 }
 
-std::string applyUnsolicited(SimOptions &o, std::string_view v) {
+std::string applyUnsolicited(SimOptions &o, std::string_view v)
+{
     const auto rate = toReal(v, 0.001, 1000.0);
     if (!rate)
         return rangeError("reports per second from 0.001 to 1000", v);
@@ -82,7 +89,8 @@ std::string applyUnsolicited(SimOptions &o, std::string_view v) {
     return {};
 }
 
-std::string applyStream(SimOptions &o, std::string_view v) {
+std::string applyStream(SimOptions &o, std::string_view v)
+{
     const auto rate = toUnsigned(v, 1, 100'000'000);
     if (!rate)
         return rangeError("bytes per second from 1 to 100000000", v);
@@ -90,7 +98,8 @@ std::string applyStream(SimOptions &o, std::string_view v) {
     return {};
 }
 
-std::string applyTotal(SimOptions &o, std::string_view v) {
+std::string applyTotal(SimOptions &o, std::string_view v)
+{
     const auto total = toUnsigned(v, 1, kMaxU64);
     if (!total)
         return rangeError("a number of bytes from 1 up", v);
@@ -127,7 +136,8 @@ constexpr OptionEntry kOptions[] = {
     {"total", ValueKind::Required, applyTotal},
 };
 
-const OptionEntry *findOption(std::string_view name) {
+const OptionEntry *findOption(std::string_view name)
+{
     if (name == "-h")
         name = "--help";
     else if (name == "-q")
@@ -142,7 +152,8 @@ const OptionEntry *findOption(std::string_view name) {
     return nullptr;
 }
 
-std::string checkCombinations(const SimOptions &o, const std::vector<std::string_view> &given) {
+std::string checkCombinations(const SimOptions &o, const std::vector<std::string_view> &given)
+{
     const auto wasGiven = [&given](std::string_view name) {
         return std::find(given.begin(), given.end(), name) != given.end();
     };
@@ -155,7 +166,8 @@ std::string checkCombinations(const SimOptions &o, const std::vector<std::string
 
 } // namespace
 
-ParsedOptions parseOptions(const std::vector<std::string> &arguments) {
+ParsedOptions parseOptions(const std::vector<std::string> &arguments)
+{
     SimOptions options;
     std::vector<std::string_view> given;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
@@ -191,7 +203,8 @@ ParsedOptions parseOptions(const std::vector<std::string> &arguments) {
     return {options, {}};
 }
 
-std::string helpText() {
+std::string helpText()
+{
     return R"(Usage: talvor-sim [options]
 
 A Talvor on a pseudo-terminal, for trying out and testing Talvor-Tester without the device.

@@ -14,13 +14,15 @@ namespace talvor::sim {
 
 namespace {
 
-[[noreturn]] void throwErrno(const std::string &what) {
+[[noreturn]] void throwErrno(const std::string &what)
+{
     throw std::system_error(errno, std::generic_category(), what);
 }
 
 // As cfmakeraw, which POSIX lacks: no echo (the simulator would read its own reports back as
 // commands), no line editing, no translation of bytes, 8 data bits.
-void makeRaw(int fd) {
+void makeRaw(int fd)
+{
     termios t{};
     if (tcgetattr(fd, &t) != 0)
         throwErrno("cannot read the pseudo-terminal's settings");
@@ -40,13 +42,15 @@ void makeRaw(int fd) {
 
 } // namespace
 
-UniqueFd::~UniqueFd() {
+UniqueFd::~UniqueFd()
+{
     if (m_fd >= 0)
         close(m_fd);
 }
 
 SimPty::SimPty()
-    : m_master(posix_openpt(O_RDWR | O_NOCTTY)) {
+    : m_master(posix_openpt(O_RDWR | O_NOCTTY))
+{
     if (m_master.get() < 0)
         throwErrno("cannot open a pseudo-terminal");
     if (grantpt(fd()) != 0 || unlockpt(fd()) != 0)
@@ -66,7 +70,8 @@ SimPty::SimPty()
     makeRaw(other.get());
 }
 
-SimPty::~SimPty() {
+SimPty::~SimPty()
+{
     if (m_linkPath.empty())
         return;
     char target[PATH_MAX];
@@ -75,7 +80,8 @@ SimPty::~SimPty() {
         unlink(m_linkPath.c_str());
 }
 
-void SimPty::makeLink(const std::string &linkPath) {
+void SimPty::makeLink(const std::string &linkPath)
+{
     struct stat info {};
     if (lstat(linkPath.c_str(), &info) == 0) {
         if (!S_ISLNK(info.st_mode)) {
@@ -90,7 +96,8 @@ void SimPty::makeLink(const std::string &linkPath) {
     m_linkPath = linkPath;
 }
 
-bool SimPty::clientPresent() const {
+bool SimPty::clientPresent() const
+{
     pollfd probe{fd(), 0, 0};
     return poll(&probe, 1, 0) >= 0 && (probe.revents & POLLHUP) == 0;
 }

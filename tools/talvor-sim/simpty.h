@@ -8,7 +8,9 @@ namespace talvor::sim {
 class UniqueFd {
 public:
     explicit UniqueFd(int fd = -1)
-        : m_fd(fd) {}
+        : m_fd(fd)
+    {
+    }
     ~UniqueFd();
     UniqueFd(const UniqueFd &) = delete;
     UniqueFd &operator=(const UniqueFd &) = delete;

@@ -16,9 +16,12 @@ TrafficShaper::TrafficShaper(const SimOptions &options, std::uint64_t seed)
     : m_noiseLevel(options.noiseLevel)
     , m_split(options.split)
     , m_splitPause(options.splitPause)
-    , m_random(SimRandom(seed ^ kTrafficSalt).next()) {}
+    , m_random(SimRandom(seed ^ kTrafficSalt).next())
+{
+}
 
-std::vector<Chunk> TrafficShaper::shape(const Frame &frame) {
+std::vector<Chunk> TrafficShaper::shape(const Frame &frame)
+{
     std::vector<Chunk> chunks;
     if (m_noiseLevel > 0 && m_random.chance(m_noiseLevel)) {
         Frame noise(static_cast<std::size_t>(m_random.between(1, kMaxNoiseBurst)));
@@ -34,7 +37,8 @@ std::vector<Chunk> TrafficShaper::shape(const Frame &frame) {
     return chunks;
 }
 
-std::vector<Chunk> TrafficShaper::splitFrame(const Frame &frame) {
+std::vector<Chunk> TrafficShaper::splitFrame(const Frame &frame)
+{
     const int length = static_cast<int>(frame.size());
     std::vector<int> cuts{m_random.between(1, length - 1)};
     if (length > 2 && m_random.chance(0.5)) {
@@ -56,12 +60,14 @@ std::vector<Chunk> TrafficShaper::splitFrame(const Frame &frame) {
     return pieces;
 }
 
-Frame TrafficShaper::unsolicitedReport(const SimDevice &device) {
+Frame TrafficShaper::unsolicitedReport(const SimDevice &device)
+{
     const int detector = m_random.between(1, kDetectorCount);
     return m_random.chance(0.5) ? device.addressReport(detector) : device.cvReport(detector);
 }
 
-Frame TrafficShaper::streamReport(const SimDevice &device) {
+Frame TrafficShaper::streamReport(const SimDevice &device)
+{
     const int kind = m_random.between(0, 99);
     if (kind < 10)
         return device.systemInfoReport();
@@ -69,7 +75,8 @@ Frame TrafficShaper::streamReport(const SimDevice &device) {
     return kind < 55 ? device.addressReport(detector) : device.cvReport(detector);
 }
 
-void OutputQueue::push(const std::vector<Chunk> &chunks, Clock::time_point now) {
+void OutputQueue::push(const std::vector<Chunk> &chunks, Clock::time_point now)
+{
     if (m_bytes.empty())
         m_lastWrite = now;
     for (const Chunk &chunk : chunks) {
@@ -79,13 +86,15 @@ void OutputQueue::push(const std::vector<Chunk> &chunks, Clock::time_point now) 
     }
 }
 
-void OutputQueue::clear() {
+void OutputQueue::clear()
+{
     m_position += m_bytes.size();
     m_bytes.clear();
     m_pauses.clear();
 }
 
-std::optional<Clock::time_point> OutputQueue::dueAt() const {
+std::optional<Clock::time_point> OutputQueue::dueAt() const
+{
     if (m_bytes.empty())
         return std::nullopt;
     if (!m_pauses.empty() && m_pauses.front().position == m_position)
@@ -93,7 +102,8 @@ std::optional<Clock::time_point> OutputQueue::dueAt() const {
     return m_lastWrite;
 }
 
-Frame OutputQueue::ready(Clock::time_point now, std::size_t maxBytes) const {
+Frame OutputQueue::ready(Clock::time_point now, std::size_t maxBytes) const
+{
     const auto due = dueAt();
     if (!due || now < *due)
         return {};
@@ -105,7 +115,8 @@ Frame OutputQueue::ready(Clock::time_point now, std::size_t maxBytes) const {
     return Frame(m_bytes.begin(), m_bytes.begin() + static_cast<std::ptrdiff_t>(count));
 }
 
-void OutputQueue::consume(std::size_t count, Clock::time_point now) {
+void OutputQueue::consume(std::size_t count, Clock::time_point now)
+{
     m_bytes.erase(m_bytes.begin(), m_bytes.begin() + static_cast<std::ptrdiff_t>(count));
     m_position += count;
     while (!m_pauses.empty() && m_pauses.front().position < m_position)
