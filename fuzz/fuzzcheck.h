@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 

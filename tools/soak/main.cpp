@@ -97,6 +97,56 @@ QProcess *startSimulator(const QString &program, qint64 total, const QString &re
     return sim;
 }
 
+// Runs the event loop until every byte the simulator recorded has been read and nothing more came
+// for a whole sample, sampling the resident memory; returns the seconds it took.
+double runUntilAllRead(const soak::CountingComm &comm, const QString &record, qint64 total,
+                       std::vector<Sample> &samples)
+{
+    QElapsedTimer clock;
+    clock.start();
+    qint64 lastSeen = -1;
+    QTimer sampler;
+    QObject::connect(&sampler, &QTimer::timeout, [&] {
+        samples.push_back({comm.received(), residentBytes()});
+        const qint64 sent = QFileInfo(record).size();
+        if ((sent >= total && comm.received() == sent && sent == lastSeen) ||
+            clock.elapsed() > kTimeoutMs)
+            QCoreApplication::quit();
+        lastSeen = comm.received() == sent ? sent : -1;
+    });
+    sampler.start(kSampleMs);
+    QCoreApplication::exec();
+    return double(clock.elapsed()) / 1000;
+}
+
+// The rows and the log against what was sent; prints what it finds.
+bool checkAgainstSent(frmMOXT &window, const soak::CountingComm &comm, const QByteArray &sent)
+{
+    const soak::ExpectedTable expected = soak::expectedTable(sent, comm.chunks());
+    const QStringList wrong = soak::tableMismatches(window.controls(), expected);
+    std::printf("reports sent: %lld; rows that do not show their last one: %lld\n",
+                static_cast<long long>(expected.reports), static_cast<long long>(wrong.size()));
+    for (const QString &line : wrong)
+        std::printf("  %s\n", qPrintable(line));
+    const QString tail = soak::logTailMismatch(window.trafficLog(), sent, kTailBytes);
+    std::printf("log tail against the last %lld bytes sent: %s\n",
+                static_cast<long long>(kTailBytes), tail.isEmpty() ? "equal" : qPrintable(tail));
+    return wrong.isEmpty() && tail.isEmpty();
+}
+
+// The window as the program makes it, connected to COM 1.
+bool connectWindow(frmMOXT &window)
+{
+    window.setUnloadHandler([&window] { shutDown(window); });
+    startUp(window, {});
+    window.show();
+    window.controls().cmdOpen->click();
+    const QString error = window.controls().lblFehler->text();
+    if (!error.isEmpty())
+        std::fprintf(stderr, "talvor-soak: connect failed: %s\n", qPrintable(error));
+    return error.isEmpty();
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -125,39 +175,16 @@ int main(int argc, char *argv[])
     SettingsStore settings;
     settings.writeText(QStringLiteral("Devices"), QStringLiteral("COM1"), pty);
     settings.writeText(kPortSection, kPortNumberKey, QStringLiteral("0"));
-
     auto counting = std::make_unique<soak::CountingComm>(std::make_unique<QtCommComponent>());
     const soak::CountingComm &comm = *counting;
     frmMOXT window(std::move(counting), settings);
-    window.setUnloadHandler([&window] { shutDown(window); });
-    startUp(window, {});
-    window.show();
-    window.controls().cmdOpen->click();
-    if (!window.controls().lblFehler->text().isEmpty()) {
-        std::fprintf(stderr, "talvor-soak: connect failed: %s\n",
-                     qPrintable(window.controls().lblFehler->text()));
+    if (!connectWindow(window))
         return 1;
-    }
     std::printf("talvor-sim streams %lld bytes of frames and noise on %s\n",
                 static_cast<long long>(total), qPrintable(pty));
 
     std::vector<Sample> samples;
-    QElapsedTimer clock;
-    clock.start();
-    qint64 lastSeen = -1;
-    QTimer sampler;
-    QObject::connect(&sampler, &QTimer::timeout, [&] {
-        samples.push_back({comm.received(), residentBytes()});
-        const qint64 sent = QFileInfo(record).size();
-        // Done once everything sent has been read and nothing more came for a whole sample.
-        if ((sent >= total && comm.received() == sent && sent == lastSeen) ||
-            clock.elapsed() > kTimeoutMs)
-            app.quit();
-        lastSeen = comm.received() == sent ? sent : -1;
-    });
-    sampler.start(kSampleMs);
-    app.exec();
-    const double seconds = double(clock.elapsed()) / 1000;
+    const double seconds = runUntilAllRead(comm, record, total, samples);
     window.close();
     sim->terminate();
     sim->waitForFinished();
@@ -169,19 +196,10 @@ int main(int argc, char *argv[])
     std::printf("read %lld of %lld bytes sent in %.1f s (%.1f MB/s), in %zu polls\n",
                 static_cast<long long>(comm.received()), static_cast<long long>(sent.size()),
                 seconds, mb(comm.received()) / seconds, comm.chunks().size());
-    bool passed = comm.received() == sent.size() && sent.size() >= total;
-
-    const soak::ExpectedTable expected = soak::expectedTable(sent, comm.chunks());
-    const QStringList wrong = soak::tableMismatches(window.controls(), expected);
-    std::printf("reports sent: %lld; rows that do not show their last one: %lld\n",
-                static_cast<long long>(expected.reports), static_cast<long long>(wrong.size()));
-    for (const QString &line : wrong)
-        std::printf("  %s\n", qPrintable(line));
-    const QString tail = soak::logTailMismatch(window.trafficLog(), sent, kTailBytes);
-    std::printf("log tail against the last %lld bytes sent: %s\n",
-                static_cast<long long>(kTailBytes), tail.isEmpty() ? "equal" : qPrintable(tail));
+    const bool complete = comm.received() == sent.size() && sent.size() >= total;
+    const bool shown = checkAgainstSent(window, comm, sent);
     const bool flat = reportMemory(samples, total);
-    passed = passed && wrong.isEmpty() && tail.isEmpty() && flat;
+    const bool passed = complete && shown && flat;
     std::printf("%s\n", passed ? "Soak test passed." : "SOAK TEST FAILED.");
     return passed ? 0 : 1;
 }
