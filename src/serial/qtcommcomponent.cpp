@@ -53,6 +53,9 @@ QtCommComponent::QtCommComponent(QObject *parent)
     m_port->setStopBits(QSerialPort::OneStop);
     m_port->setReadBufferSize(0);
     connect(m_port, &QSerialPort::errorOccurred, this, &QtCommComponent::handleError);
+    // QSerialPort keeps a 32 KiB block for every small read of a fast stream until it is read
+    // out; taking the bytes over as they come keeps the memory held equal to the bytes waiting.
+    connect(m_port, &QSerialPort::readyRead, this, [this] { m_keptInput += m_port->readAll(); });
 }
 
 CommResult<bool> QtCommComponent::portOpen() const
@@ -64,8 +67,12 @@ CommStatus QtCommComponent::setPortOpen(bool open)
 {
     if (open)
         return openPort();
-    if (m_port->isOpen())
+    // Closing on purpose drops what was not read, as the port's own buffer would; only the bytes
+    // of a port closed by a lost device are kept for the next read.
+    if (m_port->isOpen()) {
         m_port->close();
+        m_keptInput.clear();
+    }
     return {};
 }
 
@@ -96,7 +103,7 @@ CommResult<bool> QtCommComponent::ctsHolding() const
 CommResult<qint64> QtCommComponent::inBufferCount() const
 {
     if (m_port->isOpen())
-        return m_port->bytesAvailable();
+        return m_port->bytesAvailable() + m_keptInput.size();
     if (!m_keptInput.isEmpty())
         return qint64(m_keptInput.size());
     return failure(CommErrorCode::NotOpen);
@@ -105,7 +112,7 @@ CommResult<qint64> QtCommComponent::inBufferCount() const
 CommResult<QByteArray> QtCommComponent::input()
 {
     if (m_port->isOpen())
-        return m_port->readAll();
+        return std::exchange(m_keptInput, {}) + m_port->readAll();
     if (!m_keptInput.isEmpty())
         return std::exchange(m_keptInput, {});
     return failure(CommErrorCode::NotOpen);
