@@ -1,8 +1,12 @@
 #pragma once
 
+#include "serial/commerror.h"
+
 #include <QtGlobal>
 
 namespace talvor {
+
+class CommComponent;
 
 // Every command is one byte without framing. The upper three bits say what to do, the lower five
 // hold the detector number where a detector is meant.
@@ -15,5 +19,8 @@ quint8 initCommandByte(int index);
 // For cmdProg with the 0-based position of the chosen cmbDetektor entry: programs the address of
 // detector position + 1 (0x81 to 0x98).
 quint8 programCommandByte(int listPosition);
+
+// Sends one command byte if the port is open; a closed port sends nothing and is no failure.
+CommStatus sendCommandByte(CommComponent &comm, quint8 byte);
 
 } // namespace talvor

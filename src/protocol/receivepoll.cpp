@@ -35,15 +35,4 @@ PollOutcome runReceivePoll(CommComponent &comm, ReportDecoder &decoder, TrafficL
     return outcome;
 }
 
-CommStatus sendCommandByte(CommComponent &comm, quint8 byte)
-{
-    const CommResult<bool> open = comm.portOpen();
-    if (!open.ok())
-        return open.error();
-    if (!open.value())
-        return {};
-    const char data = static_cast<char>(byte);
-    return comm.output(QByteArrayView(&data, 1));
-}
-
 } // namespace talvor

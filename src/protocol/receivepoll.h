@@ -1,7 +1,6 @@
 #pragma once
 
 #include "reportdecoder.h"
-#include "serial/commerror.h"
 
 #include <span>
 
@@ -26,8 +25,5 @@ struct PollOutcome {
 // log, then one decoder run. A step that fails is left undone and the next one runs; a state that
 // cannot be read counts as false (port not open, line not active, no bytes waiting).
 PollOutcome runReceivePoll(CommComponent &comm, ReportDecoder &decoder, TrafficLog &log);
-
-// Sends one command byte if the port is open; a closed port sends nothing and is no failure.
-CommStatus sendCommandByte(CommComponent &comm, quint8 byte);
 
 } // namespace talvor
