@@ -44,7 +44,7 @@ QByteArray prepare(BenchWindow &w, LogState state)
 {
     QByteArray literalBuffer;
     w.window().resetDisplay();
-    w.window().receiveBuffer().clear();
+    w.window().decoder().clear();
     if (state == LogState::NoiseLine) {
         literalBuffer = noiseStream(kNoiseLineBytes / 3 + kBulkTick);
         w.feed(literalBuffer, 1 << 20);
@@ -53,7 +53,7 @@ QByteArray prepare(BenchWindow &w, LogState state)
             w.feed(frameStream(1 << 20, 3), kBulkTick);
         if (state == LogState::Empty)
             w.window().resetDisplay();
-        literalBuffer = w.window().receiveBuffer().pending().toByteArray();
+        literalBuffer = w.window().decoder().pending().toByteArray();
     }
     w.restoreTable();
     return literalBuffer;

@@ -2,8 +2,8 @@
 
 #include "traffic.h"
 
-#include "protocol/receivepoll.h"
-#include "ui/reportdisplay.h"
+#include "receivepoll.h"
+#include "reportdisplay.h"
 
 #include <QCoreApplication>
 #include <QLabel>
@@ -45,7 +45,7 @@ void BenchWindow::poll(const QByteArray &bytes)
 void BenchWindow::literalPoll(LiteralState &state, const QByteArray &bytes)
 {
     comm().queue(bytes);
-    CommComponent &port = m_window.MSComm1();
+    CommComponent &port = m_window.comm();
     LineStates lines;
     lines.open = readOrFalse(port.portOpen());
     if (lines.open) {

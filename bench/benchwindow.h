@@ -2,9 +2,9 @@
 
 #include "scriptedcomm.h"
 
-#include "app/settingsstore.h"
+#include "settingsstore.h"
 #include "support/references.h"
-#include "ui/frmmoxt.h"
+#include "mainwindow.h"
 
 #include <QByteArray>
 #include <QColor>
@@ -29,7 +29,7 @@ class BenchWindow {
 public:
     BenchWindow();
 
-    frmMOXT &window() { return m_window; }
+    MainWindow &window() { return m_window; }
     const TrafficLog &log() const { return m_window.trafficLog(); }
 
     // One Timer1 tick that finds these bytes waiting.
@@ -49,7 +49,7 @@ public:
     LiteralState literalCopy(const QByteArray &receiveBuffer) const;
 
 private:
-    ScriptedComm &comm() { return static_cast<ScriptedComm &>(m_window.MSComm1()); }
+    ScriptedComm &comm() { return static_cast<ScriptedComm &>(m_window.comm()); }
 
     struct Cell {
         QLabel *label;
@@ -58,7 +58,7 @@ private:
     };
 
     SettingsStore m_settings;
-    frmMOXT m_window;
+    MainWindow m_window;
     std::vector<Cell> m_table;
 };
 

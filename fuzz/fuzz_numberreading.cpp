@@ -3,8 +3,8 @@
 
 #include "fuzzcheck.h"
 
-#include "protocol/numberreading.h"
-#include "protocol/sendbyte.h"
+#include "numberreading.h"
+#include "sendbyte.h"
 
 #include <QString>
 

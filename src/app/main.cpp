@@ -1,7 +1,7 @@
-#include "app/settingsstore.h"
-#include "app/startup.h"
-#include "serial/qtcommcomponent.h"
-#include "ui/frmmoxt.h"
+#include "settingsstore.h"
+#include "startup.h"
+#include "qtcommcomponent.h"
+#include "mainwindow.h"
 
 #include <QApplication>
 

@@ -1,8 +1,8 @@
 #include "startup.h"
 
-#include "protocol/numberreading.h"
+#include "numberreading.h"
 #include "settingsstore.h"
-#include "ui/frmmoxt.h"
+#include "mainwindow.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -51,7 +51,7 @@ void fillLists(Controls &c, int portCount)
 
 } // namespace
 
-void startUp(frmMOXT &window, const QStringList &arguments)
+void startUp(MainWindow &window, const QStringList &arguments)
 {
     Controls &c = window.controls();
     window.setErrorLine({});
@@ -71,19 +71,19 @@ void startUp(frmMOXT &window, const QStringList &arguments)
     // Checking the box is a change of state like the user's: it is remembered at once.
     c.chkRTSCTS->setChecked(choices.rtsCts);
 
-    window.Timer1().start();
+    window.pollTimer().start();
 }
 
-std::unique_ptr<frmMOXT> openMainWindow(std::unique_ptr<CommComponent> comm,
+std::unique_ptr<MainWindow> openMainWindow(std::unique_ptr<CommComponent> comm,
                                         SettingsStore &settings, const QStringList &arguments)
 {
-    auto window = std::make_unique<frmMOXT>(std::move(comm), settings);
+    auto window = std::make_unique<MainWindow>(std::move(comm), settings);
     window->setUnloadHandler([w = window.get()] { shutDown(*w); });
     startUp(*window, arguments);
     return window;
 }
 
-void shutDown(frmMOXT &window)
+void shutDown(MainWindow &window)
 {
     window.settings().writeText(kPortSection, kPortNumberKey,
                                 QString::number(window.controls().cmbCOM->currentIndex()));

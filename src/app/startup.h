@@ -8,7 +8,7 @@ namespace talvor {
 
 class CommComponent;
 class SettingsStore;
-class frmMOXT;
+class MainWindow;
 
 inline constexpr int kDefaultPortCount = 16;
 inline constexpr int kWidePortCount = 255;
@@ -28,13 +28,13 @@ RestoredChoices restoredChoices(const SettingsStore &settings, int portCount);
 
 // The window as the program opens it: built around the serial port component, wired to run the
 // shut-down when it closes, and started up (not yet shown).
-std::unique_ptr<frmMOXT> openMainWindow(std::unique_ptr<CommComponent> comm,
+std::unique_ptr<MainWindow> openMainWindow(std::unique_ptr<CommComponent> comm,
                                         SettingsStore &settings, const QStringList &arguments);
 
 // What runs when the window opens, before it is first shown; it starts the poll timer last.
-void startUp(frmMOXT &window, const QStringList &arguments);
+void startUp(MainWindow &window, const QStringList &arguments);
 // What runs when the window closes: remember the port choice, then disconnect.
-void shutDown(frmMOXT &window);
+void shutDown(MainWindow &window);
 
 // "Talvor-Tester 1.0.1": the designed caption, a blank and the program's version.
 QString captionWithVersion(const QString &designCaption);

@@ -1,16 +1,8 @@
 #include "commandbytes.h"
 
-#include "serial/commcomponent.h"
+#include "commcomponent.h"
 
 namespace talvor {
-
-namespace {
-
-constexpr quint8 kInitCommand = 0x20;
-constexpr quint8 kRequestCommand = 0x40;
-constexpr quint8 kProgramCommand = 0x80;
-
-} // namespace
 
 quint8 initCommandByte(int index)
 {

@@ -1,16 +1,13 @@
 #pragma once
 
-#include "serial/commerror.h"
+#include "commerror.h"
+#include "talvorprotocol.h"
 
 #include <QtGlobal>
 
 namespace talvor {
 
 class CommComponent;
-
-// Every command is one byte without framing. The upper three bits say what to do, the lower five
-// hold the detector number where a detector is meant.
-constexpr quint8 kSysInfoCommand = 0x60;
 
 // For the button cmdInit(index): 0 initialises the detectors (0x20), 1 to 24 request that
 // detector (0x41 to 0x58).

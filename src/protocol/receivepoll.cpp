@@ -1,6 +1,6 @@
 #include "receivepoll.h"
 
-#include "serial/commcomponent.h"
+#include "commcomponent.h"
 #include "trafficlog.h"
 
 namespace talvor {

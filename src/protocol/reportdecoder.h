@@ -1,5 +1,7 @@
 #pragma once
 
+#include "talvorprotocol.h"
+
 #include <QByteArray>
 #include <QByteArrayView>
 
@@ -10,23 +12,29 @@ namespace talvor {
 
 enum class ReportKind { Address, Cv, SystemInfo };
 
-// One report of the device: its kind, the detector it is about (1 to 24; 0 for the system
-// information) and its whole frame from the type byte to the closing 0xFF. The frame is held in
+// One report of the device, with what it says as fields (only those of its kind are set) and its
+// whole frame from the type byte to the closing 0xFF for the raw display. The frame is held in
 // place, so that a poll that finds a hundred thousand reports allocates nothing for each.
 class Report {
 public:
-    static constexpr qsizetype kLongestFrame = 6;
-
     Report() = default;
-    // Frames longer than the longest report are cut there.
+    // Takes the fields from the frame; frames longer than the longest report are cut there.
     Report(ReportKind kind, int detector, QByteArrayView frame);
 
     ReportKind kind = ReportKind::Address;
-    int detector = 0;
+    int detector = 0; // 1 to 24; 0 for the system information
+
+    int address = 0;            // address report: 0 to 32767, 0 is "free"
+    bool directionFlag = false; // address report
+    int cv = 0;                 // CV report: 0 to 255
+    int serialNumber = 0;       // system information: 0 to 65535
+    quint8 softwareVersion = 0; // system information: the version times ten
+    quint8 hardwareVersion = 0; // system information: the version times ten
+
     QByteArrayView frame() const { return QByteArrayView(m_frame.data(), m_length); }
 
 private:
-    std::array<char, kLongestFrame> m_frame{};
+    std::array<char, kLongestReport> m_frame{};
     qsizetype m_length = 0;
 };
 

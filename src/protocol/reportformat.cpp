@@ -1,10 +1,10 @@
 #include "reportformat.h"
 
+#include "talvorprotocol.h"
+
 namespace talvor {
 
 namespace {
-
-constexpr quint8 kUnknownAddressByte = 0x77;
 
 // What stands around a zone field only for its sake: "HH:mm:ss (t)", "h:mm:ss AP, t", "t HH:mm:ss".
 bool isDecorationBeforeZone(QChar c)
@@ -42,25 +42,19 @@ qsizetype dropZone(const QString &format, qsizetype pos, QString &out)
 
 } // namespace
 
-AddressText addressText(quint8 byte2, quint8 byte3)
+AddressText addressText(int address, bool directionFlag)
 {
-    const int high = byte2 & 0x7F;
-    if (high == 0 && byte3 == 0)
+    if (address == 0)
         return {QStringLiteral("frei"), false};
-    if (high == kUnknownAddressByte && byte3 == kUnknownAddressByte)
+    if (address == kUnknownAddress)
         return {QStringLiteral("unbek."), true};
-    const QString marker = (byte2 & 0x80) ? QStringLiteral("< ") : QStringLiteral("> ");
-    return {marker + QString::number(high * 256 + byte3), true};
+    const QString marker = directionFlag ? QStringLiteral("< ") : QStringLiteral("> ");
+    return {marker + QString::number(address), true};
 }
 
 QString versionText(quint8 byte)
 {
     return QString::number(byte / 10) + u'.' + QString::number(byte % 10);
-}
-
-QString serialNumberText(quint8 high, quint8 low)
-{
-    return QString::number(high * 256 + low);
 }
 
 QString timeFormatWithoutZone(const QString &format)

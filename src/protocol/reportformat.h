@@ -7,20 +7,18 @@
 
 namespace talvor {
 
-// The text of lblAdresse for an address report's bytes 2 and 3, and whether its background is
-// light green (true) or white (false, only for "frei").
+// The text of lblAdresse for an address report, and whether its background is light green (true)
+// or white (false, only for "frei").
 struct AddressText {
     QString text;
     bool lightGreen = false;
 };
 
-AddressText addressText(quint8 byte2, quint8 byte3);
+AddressText addressText(int address, bool directionFlag);
 
 // A version byte (the version times ten) with one decimal and always "." as separator: 23 gives
 // "2.3".
 QString versionText(quint8 byte);
-
-QString serialNumberText(quint8 high, quint8 low);
 
 // A time format without its time-zone fields ("t") and the blanks, commas and brackets that
 // belong to them. Qt 6 puts the zone into the long time format ("HH:mm:ss t"); the time of a

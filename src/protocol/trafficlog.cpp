@@ -1,4 +1,6 @@
-#include "protocol/trafficlog.h"
+#include "trafficlog.h"
+
+#include "talvorprotocol.h"
 
 #include <algorithm>
 
@@ -9,12 +11,6 @@ namespace {
 constexpr char kHexDigits[] = "0123456789ABCDEF";
 // Lines longer than this are noise, not frames; only they take over spare storage.
 constexpr qsizetype kLongLine = 64 * 1024;
-
-// The type bytes that open the device's frames; after a received FF they start a new line.
-bool opensFrame(uchar byte)
-{
-    return byte >= 0xFC && byte <= 0xFE;
-}
 
 } // namespace
 
@@ -37,14 +33,14 @@ void TrafficLog::appendReceived(QByteArrayView bytes)
     makeRoom(3 * bytes.size());
     for (const char c : bytes) {
         const auto byte = static_cast<uchar>(c);
-        if (m_endsWithFF && opensFrame(byte)) {
+        if (m_endsWithFF && opensReport(byte)) {
             // The blank after FF becomes the line break.
             m_lines.back().chop(1);
             m_size -= 1;
             startLine();
         }
         m_lines.back().append(kHexDigits[byte >> 4]).append(kHexDigits[byte & 0x0F]).append(' ');
-        m_endsWithFF = byte == 0xFF;
+        m_endsWithFF = byte == kEndOfFrame;
     }
     m_size += 3 * bytes.size();
     enforceLimits();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "talvorprotocol.h"
+
 #include <QString>
 
 #include <vector>
@@ -36,7 +38,6 @@ struct ControlDesign {
 inline constexpr int kTwipsPerPixel = 15;
 inline constexpr int kClientWidthTwips = 14700;
 inline constexpr int kClientHeightTwips = 8520;
-inline constexpr int kDetectorCount = 24;
 
 inline constexpr int twipsToPixels(int twips)
 {

@@ -2,8 +2,8 @@
 
 #include "shape.h"
 
-#include "protocol/hexformat.h"
-#include "protocol/reportformat.h"
+#include "hexformat.h"
+#include "reportformat.h"
 
 #include <QLabel>
 #include <QLocale>
@@ -38,10 +38,9 @@ namespace {
 void showAddress(Controls &c, const Report &report, const QString &time)
 {
     const int d = report.detector;
-    const auto *bytes = reinterpret_cast<const quint8 *>(report.frame().data());
     c.lblRaw[d]->setText(hexPairs(report.frame()));
     c.lblZeit[d]->setText(time);
-    const AddressText address = addressText(bytes[2], bytes[3]);
+    const AddressText address = addressText(report.address, report.directionFlag);
     c.lblAdresse[d]->setText(address.text);
     setBackground(c.lblAdresse[d], address.lightGreen ? kLightGreen : kWhite);
 }
@@ -51,16 +50,15 @@ void showCv(Controls &c, const Report &report, const QString &time)
     const int d = report.detector;
     c.lblRawCV[d]->setText(hexPairs(report.frame()));
     c.lblZeitCV[d]->setText(time);
-    c.lblCV[d]->setText(QString::number(static_cast<quint8>(report.frame()[2])));
+    c.lblCV[d]->setText(QString::number(report.cv));
 }
 
 void showSystemInfo(Controls &c, const Report &report)
 {
-    const auto *bytes = reinterpret_cast<const quint8 *>(report.frame().data());
     c.lblSysRaw->setText(hexPairs(report.frame()));
-    c.lblSW->setText(versionText(bytes[3]));
-    c.lblHW->setText(versionText(bytes[4]));
-    c.lblSN->setText(serialNumberText(bytes[1], bytes[2]));
+    c.lblSW->setText(versionText(report.softwareVersion));
+    c.lblHW->setText(versionText(report.hardwareVersion));
+    c.lblSN->setText(QString::number(report.serialNumber));
 }
 
 } // namespace

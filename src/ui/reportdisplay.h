@@ -2,7 +2,7 @@
 
 #include "controls.h"
 
-#include "protocol/receivepoll.h"
+#include "receivepoll.h"
 
 #include <span>
 

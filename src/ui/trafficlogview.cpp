@@ -1,6 +1,6 @@
-#include "ui/trafficlogview.h"
+#include "trafficlogview.h"
 
-#include "protocol/trafficlog.h"
+#include "trafficlog.h"
 
 #include <QAction>
 #include <QClipboard>

@@ -1,11 +1,11 @@
 // Start-up and shut-down against the real settings file of this test process (CTest points
 // XDG_CONFIG_HOME at a folder of its own).
-#include "app/settingsstore.h"
-#include "app/startup.h"
+#include "settingsstore.h"
+#include "startup.h"
 #include "support/fakecomm.h"
 #include "support/testsettings.h"
-#include "ui/frmmoxt.h"
-#include "ui/trafficlogview.h"
+#include "mainwindow.h"
+#include "trafficlogview.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -43,10 +43,10 @@ class StartupTest : public QObject {
 
 private:
     std::unique_ptr<SettingsStore> m_settings;
-    std::unique_ptr<frmMOXT> m_window;
+    std::unique_ptr<MainWindow> m_window;
     test::FakeComm *m_comm = nullptr;
 
-    frmMOXT &start(const QStringList &arguments = {})
+    MainWindow &start(const QStringList &arguments = {})
     {
         auto comm = std::make_unique<test::FakeComm>();
         m_comm = comm.get();
@@ -85,7 +85,7 @@ private slots:
         QCOMPARE(c.lblCV[0]->text(), QStringLiteral("CV"));
         for (QLabel *l : {c.lblSysRaw, c.lblSW, c.lblHW, c.lblSN})
             QCOMPARE(l->text(), QString());
-        QVERIFY(m_window->Timer1().isActive());
+        QVERIFY(m_window->pollTimer().isActive());
         QVERIFY(!m_comm->open);
         // The check box was checked by the start-up: that change is remembered at once.
         QCOMPARE(stored("RTSCTS").toString(), QStringLiteral("1"));

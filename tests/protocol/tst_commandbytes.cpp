@@ -1,4 +1,4 @@
-#include "protocol/commandbytes.h"
+#include "commandbytes.h"
 
 #include <QTest>
 

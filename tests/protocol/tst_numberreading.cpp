@@ -1,5 +1,5 @@
-#include "protocol/numberreading.h"
-#include "protocol/sendbyte.h"
+#include "numberreading.h"
+#include "sendbyte.h"
 
 #include <QTest>
 

@@ -1,5 +1,5 @@
-#include "protocol/hexformat.h"
-#include "protocol/reportdecoder.h"
+#include "hexformat.h"
+#include "reportdecoder.h"
 #include "support/references.h"
 
 #include <QRandomGenerator>

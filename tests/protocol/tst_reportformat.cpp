@@ -1,5 +1,6 @@
-#include "protocol/hexformat.h"
-#include "protocol/reportformat.h"
+#include "hexformat.h"
+#include "reportdecoder.h"
+#include "reportformat.h"
 
 #include <QTest>
 
@@ -76,7 +77,9 @@ void TestReportFormat::address()
     QFETCH(QString, text);
     QFETCH(bool, lightGreen);
 
-    const AddressText shown = addressText(quint8(byte2), quint8(byte3));
+    const Report report(ReportKind::Address, 5, QByteArray::fromHex("FC05") + char(byte2) +
+                                                    char(byte3) + QByteArray::fromHex("FF"));
+    const AddressText shown = addressText(report.address, report.directionFlag);
     QCOMPARE(shown.text, text);
     QCOMPARE(shown.lightGreen, lightGreen);
 }
@@ -120,7 +123,10 @@ void TestReportFormat::serialNumber()
     QFETCH(int, low);
     QFETCH(QString, text);
 
-    QCOMPARE(serialNumberText(quint8(high), quint8(low)), text);
+    const Report report(ReportKind::SystemInfo, 0,
+                        QByteArray::fromHex("FD") + char(high) + char(low) +
+                            QByteArray::fromHex("170BFF"));
+    QCOMPARE(QString::number(report.serialNumber), text);
 }
 
 // Long time formats as Qt's locales write them, and a few shapes they might take.

@@ -1,4 +1,4 @@
-#include "protocol/trafficlog.h"
+#include "trafficlog.h"
 #include "support/references.h"
 
 #include <QRandomGenerator>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "serial/qtcommcomponent.h"
+#include "qtcommcomponent.h"
 #include "support/ptypair.h"
 #include "support/testsettings.h"
 

@@ -1,4 +1,4 @@
-#include "serial/portdevice.h"
+#include "portdevice.h"
 #include "support/testsettings.h"
 
 #include <QDir>

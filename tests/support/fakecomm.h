@@ -1,6 +1,6 @@
 #pragma once
 
-#include "serial/commcomponent.h"
+#include "commcomponent.h"
 
 #include <QByteArray>
 

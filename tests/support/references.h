@@ -6,9 +6,9 @@
 // three times as a whole for frame boundaries. The unit tests, the fuzzers and the benchmark
 // hold the real units against these.
 
-#include "protocol/hexformat.h"
-#include "protocol/reportdecoder.h"
-#include "protocol/trafficlog.h"
+#include "hexformat.h"
+#include "reportdecoder.h"
+#include "trafficlog.h"
 
 #include <QByteArray>
 #include <QRegularExpression>

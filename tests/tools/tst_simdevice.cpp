@@ -4,6 +4,7 @@
 
 #include <set>
 
+using namespace talvor;
 using namespace talvor::sim;
 
 using Frames = std::vector<Frame>;

@@ -16,6 +16,7 @@
 #include <unistd.h>
 
 using namespace std::chrono_literals;
+using namespace talvor;
 using namespace talvor::sim;
 
 namespace {

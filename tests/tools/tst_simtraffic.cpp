@@ -5,6 +5,7 @@
 #include <set>
 
 using namespace std::chrono_literals;
+using namespace talvor;
 using namespace talvor::sim;
 
 namespace {

@@ -2,13 +2,13 @@
 // pseudo-terminal: what a new user sees when trying the tool without a device.
 #include "simdevice.h"
 
-#include "app/settingsstore.h"
-#include "app/startup.h"
-#include "protocol/hexformat.h"
-#include "serial/qtcommcomponent.h"
+#include "settingsstore.h"
+#include "startup.h"
+#include "hexformat.h"
+#include "qtcommcomponent.h"
 #include "support/ptypair.h"
 #include "support/testsettings.h"
-#include "ui/frmmoxt.h"
+#include "mainwindow.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -36,7 +36,7 @@ class TesterWithSimulatorTest : public QObject {
 private:
     QProcess m_sim;
     std::unique_ptr<SettingsStore> m_settings;
-    std::unique_ptr<frmMOXT> m_window;
+    std::unique_ptr<MainWindow> m_window;
 
     Controls &connectTo(const QStringList &simArguments)
     {

@@ -1,5 +1,5 @@
-#include "protocol/trafficlog.h"
-#include "ui/trafficlogview.h"
+#include "trafficlog.h"
+#include "trafficlogview.h"
 
 #include <QAction>
 #include <QClipboard>

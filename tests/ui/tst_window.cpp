@@ -1,11 +1,11 @@
 // The window as the user sees it after loading: every control of the design in its container, at
 // its place, with its text, font and look. The expected values are written down here as the
 // window's design states them, independently of the program's own design table.
-#include "app/settingsstore.h"
+#include "settingsstore.h"
 #include "support/fakecomm.h"
-#include "ui/frmmoxt.h"
-#include "ui/shape.h"
-#include "ui/trafficlogview.h"
+#include "mainwindow.h"
+#include "shape.h"
+#include "trafficlogview.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -107,7 +107,7 @@ private slots:
     void init()
     {
         m_settings = std::make_unique<SettingsStore>();
-        m_window = std::make_unique<frmMOXT>(std::make_unique<test::FakeComm>(), *m_settings);
+        m_window = std::make_unique<MainWindow>(std::make_unique<test::FakeComm>(), *m_settings);
     }
     void cleanup() { m_window.reset(); }
 
@@ -205,8 +205,8 @@ private slots:
 
     void pollTimerTicksEvery50ms()
     {
-        QCOMPARE(m_window->Timer1().interval(), 50);
-        QCOMPARE(m_window->Timer1().objectName(), QStringLiteral("Timer1"));
+        QCOMPARE(m_window->pollTimer().interval(), 50);
+        QCOMPARE(m_window->pollTimer().objectName(), QStringLiteral("Timer1"));
     }
 
     void tabOrderFollowsTheDesign()
@@ -245,7 +245,7 @@ private slots:
 
 private:
     std::unique_ptr<SettingsStore> m_settings;
-    std::unique_ptr<frmMOXT> m_window;
+    std::unique_ptr<MainWindow> m_window;
 };
 
 QTEST_MAIN(WindowTest)

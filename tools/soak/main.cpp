@@ -7,10 +7,10 @@
 #include "countingcomm.h"
 #include "soakchecks.h"
 
-#include "app/settingsstore.h"
-#include "app/startup.h"
-#include "serial/qtcommcomponent.h"
-#include "ui/frmmoxt.h"
+#include "settingsstore.h"
+#include "startup.h"
+#include "qtcommcomponent.h"
+#include "mainwindow.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -120,7 +120,7 @@ double runUntilAllRead(const soak::CountingComm &comm, const QString &record, qi
 }
 
 // The rows and the log against what was sent; prints what it finds.
-bool checkAgainstSent(frmMOXT &window, const soak::CountingComm &comm, const QByteArray &sent)
+bool checkAgainstSent(MainWindow &window, const soak::CountingComm &comm, const QByteArray &sent)
 {
     const soak::ExpectedTable expected = soak::expectedTable(sent, comm.chunks());
     const QStringList wrong = soak::tableMismatches(window.controls(), expected);
@@ -135,10 +135,8 @@ bool checkAgainstSent(frmMOXT &window, const soak::CountingComm &comm, const QBy
 }
 
 // The window as the program makes it, connected to COM 1.
-bool connectWindow(frmMOXT &window)
+bool connectWindow(MainWindow &window)
 {
-    window.setUnloadHandler([&window] { shutDown(window); });
-    startUp(window, {});
     window.show();
     window.controls().cmdOpen->click();
     const QString error = window.controls().lblFehler->text();
@@ -177,7 +175,8 @@ int main(int argc, char *argv[])
     settings.writeText(kPortSection, kPortNumberKey, QStringLiteral("0"));
     auto counting = std::make_unique<soak::CountingComm>(std::make_unique<QtCommComponent>());
     const soak::CountingComm &comm = *counting;
-    frmMOXT window(std::move(counting), settings);
+    const auto opened = openMainWindow(std::move(counting), settings, {});
+    MainWindow &window = *opened;
     if (!connectWindow(window))
         return 1;
     std::printf("talvor-sim streams %lld bytes of frames and noise on %s\n",

@@ -1,7 +1,7 @@
 #include "soakchecks.h"
 
-#include "protocol/hexformat.h"
-#include "protocol/trafficlog.h"
+#include "hexformat.h"
+#include "trafficlog.h"
 #include "support/references.h"
 
 #include <QLabel>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/controls.h"
+#include "controls.h"
 
 #include <QByteArray>
 #include <QStringList>

@@ -11,10 +11,6 @@ namespace {
 
 constexpr std::uint8_t kCommandMask = 0xE0;
 constexpr std::uint8_t kDetectorMask = 0x1F;
-constexpr std::uint8_t kInitialise = 0x20;
-constexpr std::uint8_t kRequest = 0x40;
-constexpr std::uint8_t kSystemInfo = 0x60;
-constexpr std::uint8_t kProgramAddress = 0x80;
 
 std::array<int, kDetectorCount> shuffledIndices(SimRandom &random)
 {
@@ -47,13 +43,13 @@ Command decodeCommand(std::uint8_t byte)
     const int detector = byte & kDetectorMask;
     const bool validDetector = detector >= 1 && detector <= kDetectorCount;
     switch (byte & kCommandMask) {
-    case kInitialise:
+    case kInitCommand:
         return detector == 0 ? Command{CommandKind::Initialise, 0} : Command{};
-    case kRequest:
+    case kRequestCommand:
         return validDetector ? Command{CommandKind::Request, detector} : Command{};
-    case kSystemInfo:
+    case kSysInfoCommand:
         return detector == 0 ? Command{CommandKind::SystemInfo, 0} : Command{};
-    case kProgramAddress:
+    case kProgramCommand:
         return validDetector ? Command{CommandKind::ProgramAddress, detector} : Command{};
     default:
         return {};
@@ -120,7 +116,7 @@ std::vector<Frame> SimDevice::answer(std::uint8_t command)
 Frame SimDevice::addressReport(int detector) const
 {
     const Detector &d = this->detector(detector);
-    const auto high = static_cast<std::uint8_t>((d.address >> 8) | (d.marker ? 0x80 : 0x00));
+    const auto high = static_cast<std::uint8_t>((d.address >> 8) | (d.marker ? kDirectionFlag : 0x00));
     const auto low = static_cast<std::uint8_t>(d.address & 0xFF);
     return {kAddressReport, static_cast<std::uint8_t>(detector), high, low, kEndOfFrame};
 }

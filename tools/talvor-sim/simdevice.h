@@ -1,5 +1,7 @@
 #pragma once
 
+#include "talvorprotocol.h"
+
 #include <array>
 #include <cstdint>
 #include <vector>
@@ -8,16 +10,8 @@ namespace talvor::sim {
 
 using Frame = std::vector<std::uint8_t>;
 
-inline constexpr int kDetectorCount = 24;
 inline constexpr std::uint16_t kFreeAddress = 0;
-// High and low part 0x77: the device has not learnt the detector's address.
-inline constexpr std::uint16_t kUnknownAddress = 0x7777;
 inline constexpr std::uint16_t kMaxAddress = 0x7FFF;
-
-inline constexpr std::uint8_t kAddressReport = 0xFC;
-inline constexpr std::uint8_t kSystemInfoReport = 0xFD;
-inline constexpr std::uint8_t kCvReport = 0xFE;
-inline constexpr std::uint8_t kEndOfFrame = 0xFF;
 
 struct Detector {
     std::uint16_t address = kFreeAddress; // 0 to 0x7FFF

@@ -1,14 +1,14 @@
 // Connect, disconnect, the handshake check box and the port list: the state table on a real
 // pseudo-terminal through the real component, and with a fake component for refusals that a
 // pseudo-terminal cannot produce.
-#include "app/settingsstore.h"
-#include "app/startup.h"
-#include "serial/qtcommcomponent.h"
+#include "settingsstore.h"
+#include "startup.h"
+#include "qtcommcomponent.h"
 #include "support/fakecomm.h"
 #include "support/ptypair.h"
 #include "support/testsettings.h"
-#include "ui/frmmoxt.h"
-#include "ui/shape.h"
+#include "mainwindow.h"
+#include "shape.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -24,7 +24,7 @@ class ConnectionTest : public QObject {
 
 private:
     std::unique_ptr<SettingsStore> m_settings;
-    std::unique_ptr<frmMOXT> m_window;
+    std::unique_ptr<MainWindow> m_window;
     FakeComm *m_fake = nullptr;
 
     Controls &start(std::unique_ptr<CommComponent> comm)
@@ -46,7 +46,7 @@ private:
         list->setCurrentIndex(position);
         emit list->activated(position);
     }
-    bool portOpen() { return m_window->MSComm1().portOpen().value(); }
+    bool portOpen() { return m_window->comm().portOpen().value(); }
 
 private slots:
     void init() { test::clearSettings(); }
@@ -85,12 +85,12 @@ private slots:
     {
         Controls &c = startFake();
         c.cmdOpen->click();
-        m_window->receiveBuffer().append(QByteArray::fromHex("FC05"));
+        m_window->decoder().append(QByteArray::fromHex("FC05"));
         m_window->setErrorLine("Fehler 1 alt");
         m_fake->calls.clear();
         c.cmdOpen->click();
         QCOMPARE(c.lblFehler->text(), QString());
-        QVERIFY(m_window->receiveBuffer().pending().isEmpty());
+        QVERIFY(m_window->decoder().pending().isEmpty());
         QCOMPARE(m_fake->calls, std::vector<FakeComm::Op>{FakeComm::PortOpenRead});
         QVERIFY(m_fake->open);
     }

@@ -2,9 +2,9 @@
 
 #include "controls.h"
 
-#include "protocol/reportdecoder.h"
-#include "protocol/trafficlog.h"
-#include "serial/commcomponent.h"
+#include "reportdecoder.h"
+#include "trafficlog.h"
+#include "commcomponent.h"
 
 #include <QTimer>
 #include <QWidget>
@@ -17,24 +17,24 @@ namespace talvor {
 
 class SettingsStore;
 
-// The one window of the program. It holds the controls, the poll timer Timer1, the serial port
-// component MSComm1, the receive buffer (inside the report decoder) and the traffic log; each
-// event of a control lands in one handler below, which runs the matching steps and shows their
-// outcome in the controls.
-class frmMOXT : public QWidget {
+// The one window of the program, frmMOXT in the design. It holds the controls, the poll timer
+// (Timer1), the serial port component (MSComm1), the receive buffer (inside the report decoder)
+// and the traffic log; each event of a control lands in one handler below, which runs the
+// matching steps and shows their outcome in the controls.
+class MainWindow : public QWidget {
     Q_OBJECT
 public:
     static constexpr std::chrono::milliseconds kPollInterval{50};
 
-    frmMOXT(std::unique_ptr<CommComponent> comm, SettingsStore &settings,
+    MainWindow(std::unique_ptr<CommComponent> comm, SettingsStore &settings,
             QWidget *parent = nullptr);
-    ~frmMOXT() override;
+    ~MainWindow() override;
 
     Controls &controls() { return m_controls; }
-    CommComponent &MSComm1() { return *m_comm; }
+    CommComponent &comm() { return *m_comm; }
     SettingsStore &settings() { return m_settings; }
-    QTimer &Timer1() { return m_timer; }
-    ReportDecoder &receiveBuffer() { return m_decoder; }
+    QTimer &pollTimer() { return m_timer; }
+    ReportDecoder &decoder() { return m_decoder; }
     const TrafficLog &trafficLog() const { return m_log; }
 
     // Runs once when the window closes, by whatever means (the shut-down).

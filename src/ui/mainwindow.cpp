@@ -1,14 +1,14 @@
-#include "frmmoxt.h"
+#include "mainwindow.h"
 
 #include "reportdisplay.h"
 #include "shape.h"
 #include "trafficlogview.h"
 
-#include "app/settingsstore.h"
-#include "protocol/commandbytes.h"
-#include "protocol/receivepoll.h"
-#include "protocol/sendbyte.h"
-#include "serial/connection.h"
+#include "settingsstore.h"
+#include "commandbytes.h"
+#include "receivepoll.h"
+#include "sendbyte.h"
+#include "connection.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -19,7 +19,7 @@
 
 namespace talvor {
 
-frmMOXT::frmMOXT(std::unique_ptr<CommComponent> comm, SettingsStore &settings, QWidget *parent)
+MainWindow::MainWindow(std::unique_ptr<CommComponent> comm, SettingsStore &settings, QWidget *parent)
     : QWidget(parent)
     , m_comm(std::move(comm))
     , m_settings(settings)
@@ -35,28 +35,28 @@ frmMOXT::frmMOXT(std::unique_ptr<CommComponent> comm, SettingsStore &settings, Q
     connectEvents();
 }
 
-frmMOXT::~frmMOXT() = default;
+MainWindow::~MainWindow() = default;
 
-void frmMOXT::connectEvents()
+void MainWindow::connectEvents()
 {
     Controls &c = m_controls;
-    connect(c.cmdReset, &QPushButton::clicked, this, &frmMOXT::resetDisplay);
-    connect(c.txtSend, &QLineEdit::textChanged, this, &frmMOXT::updateSendButton);
-    connect(c.cmdOpen, &QPushButton::clicked, this, &frmMOXT::connectPort);
-    connect(c.cmdClose, &QPushButton::clicked, this, &frmMOXT::disconnectPort);
+    connect(c.cmdReset, &QPushButton::clicked, this, &MainWindow::resetDisplay);
+    connect(c.txtSend, &QLineEdit::textChanged, this, &MainWindow::updateSendButton);
+    connect(c.cmdOpen, &QPushButton::clicked, this, &MainWindow::connectPort);
+    connect(c.cmdClose, &QPushButton::clicked, this, &MainWindow::disconnectPort);
     // activated: every choice the user makes in the list, also of the entry already chosen.
-    connect(c.cmbCOM, &QComboBox::activated, this, &frmMOXT::disconnectPort);
+    connect(c.cmbCOM, &QComboBox::activated, this, &MainWindow::disconnectPort);
     // toggled: every change of state, by the user or by code (start-up restores the choice).
-    connect(c.chkRTSCTS, &QCheckBox::toggled, this, &frmMOXT::saveHandshakeChoice);
-    connect(&m_timer, &QTimer::timeout, this, &frmMOXT::receivePoll);
+    connect(c.chkRTSCTS, &QCheckBox::toggled, this, &MainWindow::saveHandshakeChoice);
+    connect(&m_timer, &QTimer::timeout, this, &MainWindow::receivePoll);
     for (int i = 0; i <= kDetectorCount; ++i)
         connect(c.cmdInit[i], &QPushButton::clicked, this, [this, i] { sendInitCommand(i); });
-    connect(c.cmdInfo, &QPushButton::clicked, this, &frmMOXT::requestSystemInfo);
-    connect(c.cmdProg, &QPushButton::clicked, this, &frmMOXT::programAddress);
-    connect(c.cmdSend, &QPushButton::clicked, this, &frmMOXT::sendTypedByte);
+    connect(c.cmdInfo, &QPushButton::clicked, this, &MainWindow::requestSystemInfo);
+    connect(c.cmdProg, &QPushButton::clicked, this, &MainWindow::programAddress);
+    connect(c.cmdSend, &QPushButton::clicked, this, &MainWindow::sendTypedByte);
 }
 
-void frmMOXT::setErrorLine(const QString &text)
+void MainWindow::setErrorLine(const QString &text)
 {
     QLabel *line = m_controls.lblFehler;
     line->setText(text);
@@ -66,14 +66,14 @@ void frmMOXT::setErrorLine(const QString &text)
     line->resize(line->sizeHint().width(), line->height());
 }
 
-void frmMOXT::resetDisplay()
+void MainWindow::resetDisplay()
 {
     resetDetectorTable(m_controls);
     m_log.clear();
     m_controls.RichTextBox1->refresh();
 }
 
-void frmMOXT::updateSendButton()
+void MainWindow::updateSendButton()
 {
     // A value that does not fit leaves the button as it was.
     if (const auto byte = sendByteFor(m_controls.txtSend->text())) {
@@ -82,7 +82,7 @@ void frmMOXT::updateSendButton()
     }
 }
 
-void frmMOXT::connectPort()
+void MainWindow::connectPort()
 {
     setErrorLine({});
     m_decoder.clear();
@@ -96,7 +96,7 @@ void frmMOXT::connectPort()
         m_controls.chkRTSCTS->setEnabled(false);
 }
 
-void frmMOXT::disconnectPort()
+void MainWindow::disconnectPort()
 {
     setErrorLine({});
     const DisconnectOutcome outcome = closeConnection(*m_comm);
@@ -108,14 +108,14 @@ void frmMOXT::disconnectPort()
         m_controls.chkRTSCTS->setEnabled(true);
 }
 
-void frmMOXT::saveHandshakeChoice()
+void MainWindow::saveHandshakeChoice()
 {
     m_settings.writeText(kPortSection, kRtsCtsKey,
                          m_controls.chkRTSCTS->isChecked() ? QStringLiteral("1")
                                                            : QStringLiteral("0"));
 }
 
-void frmMOXT::showLostDevice()
+void MainWindow::showLostDevice()
 {
     // The component closed a port whose device vanished; say why the link dropped and let the
     // user choose the handshake again for the next connect.
@@ -125,7 +125,7 @@ void frmMOXT::showLostDevice()
     }
 }
 
-void frmMOXT::receivePoll()
+void MainWindow::receivePoll()
 {
     showLostDevice();
     const PollOutcome outcome = runReceivePoll(*m_comm, m_decoder, m_log);
@@ -135,29 +135,29 @@ void frmMOXT::receivePoll()
     showReports(m_controls, outcome.reports);
 }
 
-void frmMOXT::sendCommand(quint8 byte)
+void MainWindow::sendCommand(quint8 byte)
 {
     setErrorLine({});
     if (const CommStatus error = sendCommandByte(*m_comm, byte))
         setErrorLine(errorLineText(*error));
 }
 
-void frmMOXT::sendInitCommand(int index)
+void MainWindow::sendInitCommand(int index)
 {
     sendCommand(initCommandByte(index));
 }
 
-void frmMOXT::requestSystemInfo()
+void MainWindow::requestSystemInfo()
 {
     sendCommand(kSysInfoCommand);
 }
 
-void frmMOXT::programAddress()
+void MainWindow::programAddress()
 {
     sendCommand(programCommandByte(m_controls.cmbDetektor->currentIndex()));
 }
 
-void frmMOXT::sendTypedByte()
+void MainWindow::sendTypedByte()
 {
     setErrorLine({});
     const CommResult<bool> open = m_comm->portOpen();
@@ -179,7 +179,7 @@ void frmMOXT::sendTypedByte()
     receivePoll();
 }
 
-void frmMOXT::closeEvent(QCloseEvent *event)
+void MainWindow::closeEvent(QCloseEvent *event)
 {
     // The shut-down never refuses or delays the close.
     if (!m_unloaded && m_unload) {

@@ -1,13 +1,13 @@
 // The receive and send paths end to end: the real window and component on a pseudo-terminal
 // that plays the device, with a fake component for the failures a pseudo-terminal cannot make.
-#include "app/settingsstore.h"
-#include "app/startup.h"
-#include "serial/qtcommcomponent.h"
+#include "settingsstore.h"
+#include "startup.h"
+#include "qtcommcomponent.h"
 #include "support/fakecomm.h"
 #include "support/ptypair.h"
 #include "support/testsettings.h"
-#include "ui/frmmoxt.h"
-#include "ui/shape.h"
+#include "mainwindow.h"
+#include "shape.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -33,7 +33,7 @@ class EndToEndTest : public QObject {
 private:
     std::unique_ptr<test::PtyPair> m_device;
     std::unique_ptr<SettingsStore> m_settings;
-    std::unique_ptr<frmMOXT> m_window;
+    std::unique_ptr<MainWindow> m_window;
     test::FakeComm *m_fake = nullptr;
 
     Controls &start(std::unique_ptr<CommComponent> comm)
@@ -127,7 +127,7 @@ private slots:
         QCOMPARE(label->text(), text);
         if (colour.isValid())
             QCOMPARE(background(label), colour);
-        QVERIFY(m_window->receiveBuffer().pending().isEmpty());
+        QVERIFY(m_window->decoder().pending().isEmpty());
     }
 
     void timeOfDayIsTheLongTimeWithoutZone()
@@ -283,7 +283,7 @@ private slots:
 
         // A failed read leaves the buffer; what it holds is still decoded.
         m_fake->clearFailures();
-        m_window->receiveBuffer().append(bytes("FE0402FF"));
+        m_window->decoder().append(bytes("FE0402FF"));
         m_fake->failOn(test::FakeComm::Input, {7, "x"});
         m_fake->waiting = bytes("00");
         m_window->receivePoll();
@@ -299,7 +299,7 @@ private slots:
     }
 
 private:
-    bool portIsOpen() { return m_window->MSComm1().portOpen().value(); }
+    bool portIsOpen() { return m_window->comm().portOpen().value(); }
 };
 
 QTEST_MAIN(EndToEndTest)
