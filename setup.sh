@@ -2,28 +2,13 @@
 # Talvor-Tester: install what is missing, build, and then run the program or the tests.
 #   ./setup.sh run [arguments]          build and start the program with the device simulator
 #   ./setup.sh run --real [arguments]   build and start the program for your own device
-#   ./setup.sh test                     build and run every test, then build them again with
-#                                       AddressSanitizer and UBSan and run them there
+#   ./setup.sh test                     check the code's format, build and run every test, then
+#                                       build them again with AddressSanitizer and UBSan and run
+#                                       them there
 set -euo pipefail
 cd "$(dirname "$0")"
 
-source tools/packages.sh
-
-# build DIR [TARGET...] [-- CMAKE_OPTION...]: configure and build the given targets (all when none
-# are named).
-build() {
-    local dir=$1
-    shift
-    local targets=() options=()
-    while [ $# -gt 0 ] && [ "$1" != "--" ]; do
-        targets+=("$1")
-        shift
-    done
-    [ $# -gt 0 ] && shift && options=("$@")
-    cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "${options[@]}" >/dev/null
-    [ ${#targets[@]} -gt 0 ] && targets=(--target "${targets[@]}")
-    cmake --build "$dir" -j"$(nproc)" "${targets[@]}"
-}
+source tools/build.sh
 
 # The tester and the device simulator together, "COM 1" pointing at the simulator through a
 # settings folder of the demo's own (never the user's settings). Closing the window ends both.
@@ -58,7 +43,8 @@ run)
     run_demo "$@"
     ;;
 test)
-    install_missing "${base_packages[@]}"
+    install_missing "${base_packages[@]}" clang-format
+    check_format
     build build
     QT_QPA_PLATFORM=offscreen ctest --test-dir build --output-on-failure -j"$(nproc)"
     build build-asan -- -DTALVOR_SANITIZE=ON

@@ -2,9 +2,9 @@
 
 #include "scriptedcomm.h"
 
+#include "mainwindow.h"
 #include "settingsstore.h"
 #include "support/references.h"
-#include "mainwindow.h"
 
 #include <QByteArray>
 #include <QColor>

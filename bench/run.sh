@@ -5,10 +5,9 @@
 # Other arguments go to Google Benchmark (for example --benchmark_filter=tick).
 set -euo pipefail
 cd "$(dirname "$0")/.."
-source tools/packages.sh
+source tools/build.sh
 
 install_missing "${base_packages[@]}" libbenchmark-dev
-cmake -S . -B build-release -DCMAKE_BUILD_TYPE=Release -DTALVOR_BENCH=ON >/dev/null
-cmake --build build-release -j"$(nproc)" --target talvor-bench
+build build-release talvor-bench -- -DCMAKE_BUILD_TYPE=Release -DTALVOR_BENCH=ON
 # One core: the receive poll runs on the one user-interface thread.
 exec taskset -c 0 build-release/talvor-bench "$@"

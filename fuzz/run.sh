@@ -6,15 +6,13 @@
 # build-fuzz/findings/<target>-crash-... (replay it: build-fuzz/fuzz/<target> FILE).
 set -euo pipefail
 cd "$(dirname "$0")/.."
-source tools/packages.sh
+source tools/build.sh
 
 seconds=${1:-60}
 # clang brings libFuzzer and the sanitizer runtimes.
 install_missing "${base_packages[@]}" clang
 
-cmake -S . -B build-fuzz -DTALVOR_FUZZ=ON -DCMAKE_CXX_COMPILER=clang++ \
-    -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build build-fuzz -j"$(nproc)"
+build build-fuzz -- -DTALVOR_FUZZ=ON -DCMAKE_CXX_COMPILER=clang++
 
 export UBSAN_OPTIONS=print_stacktrace=1
 for target in fuzz_reportdecoder fuzz_trafficlog fuzz_numberreading; do

@@ -4,9 +4,8 @@
 #   tools/soak.sh [total bytes, default 50000000] [seed, default 1]
 set -euo pipefail
 cd "$(dirname "$0")/.."
-source tools/packages.sh
+source tools/build.sh
 
 install_missing "${base_packages[@]}"
-cmake -S . -B build-release -DCMAKE_BUILD_TYPE=Release -DTALVOR_SOAK=ON >/dev/null
-cmake --build build-release -j"$(nproc)" --target talvor-soak talvor-sim
+build build-release talvor-soak talvor-sim -- -DCMAKE_BUILD_TYPE=Release -DTALVOR_SOAK=ON
 exec build-release/talvor-soak build-release/talvor-sim "${1:-50000000}" "${2:-1}"

@@ -1,7 +1,7 @@
+#include "mainwindow.h"
+#include "qtcommcomponent.h"
 #include "settingsstore.h"
 #include "startup.h"
-#include "qtcommcomponent.h"
-#include "mainwindow.h"
 
 #include <QApplication>
 

@@ -1,8 +1,8 @@
 #include "startup.h"
 
+#include "mainwindow.h"
 #include "numberreading.h"
 #include "settingsstore.h"
-#include "mainwindow.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -75,7 +75,7 @@ void startUp(MainWindow &window, const QStringList &arguments)
 }
 
 std::unique_ptr<MainWindow> openMainWindow(std::unique_ptr<CommComponent> comm,
-                                        SettingsStore &settings, const QStringList &arguments)
+                                           SettingsStore &settings, const QStringList &arguments)
 {
     auto window = std::make_unique<MainWindow>(std::move(comm), settings);
     window->setUnloadHandler([w = window.get()] { shutDown(*w); });

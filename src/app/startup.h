@@ -29,7 +29,7 @@ RestoredChoices restoredChoices(const SettingsStore &settings, int portCount);
 // The window as the program opens it: built around the serial port component, wired to run the
 // shut-down when it closes, and started up (not yet shown).
 std::unique_ptr<MainWindow> openMainWindow(std::unique_ptr<CommComponent> comm,
-                                        SettingsStore &settings, const QStringList &arguments);
+                                           SettingsStore &settings, const QStringList &arguments);
 
 // What runs when the window opens, before it is first shown; it starts the poll timer last.
 void startUp(MainWindow &window, const QStringList &arguments);

@@ -52,7 +52,9 @@ Report::Report(ReportKind kind, int detector, QByteArrayView frame)
     , m_length(std::min<qsizetype>(frame.size(), kLongestReport))
 {
     std::copy_n(frame.data(), m_length, m_frame.begin());
-    const auto byte = [this](qsizetype i) { return i < m_length ? quint8(m_frame[i]) : 0; };
+    const auto byte = [this](qsizetype i) {
+        return i < m_length ? quint8(m_frame[i]) : 0;
+    };
     switch (kind) {
     case ReportKind::Address:
         address = (byte(2) & ~kDirectionFlag) * 256 + byte(3);

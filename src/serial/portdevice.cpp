@@ -1,6 +1,6 @@
 #include "portdevice.h"
 
-#include <QSettings>
+#include "settingsstore.h"
 
 namespace talvor {
 
@@ -12,10 +12,8 @@ QString devicePathForPort(int port)
     return QStringLiteral("COM%1").arg(port);
 #else
     // USB adapters get names like /dev/ttyUSB0 that no number maps to, so the user names them.
-    const QSettings settings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("MOXT"),
-                             QStringLiteral("MOXT"));
     const QString configured =
-        settings.value(QStringLiteral("Devices/COM%1").arg(port)).toString().trimmed();
+        SettingsStore().readText(kDevicesSection, QStringLiteral("COM%1").arg(port), {}).trimmed();
     if (!configured.isEmpty())
         return configured;
     return QStringLiteral("/dev/ttyS%1").arg(port - 1);

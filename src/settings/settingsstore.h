@@ -25,5 +25,7 @@ private:
 inline const QString kPortSection = QStringLiteral("Port");
 inline const QString kPortNumberKey = QStringLiteral("PortNumber");
 inline const QString kRtsCtsKey = QStringLiteral("RTSCTS");
+// Device paths for the port numbers on Linux: COM1=/dev/ttyUSB0.
+inline const QString kDevicesSection = QStringLiteral("Devices");
 
 } // namespace talvor

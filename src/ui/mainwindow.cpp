@@ -4,11 +4,11 @@
 #include "shape.h"
 #include "trafficlogview.h"
 
-#include "settingsstore.h"
 #include "commandbytes.h"
+#include "connection.h"
 #include "receivepoll.h"
 #include "sendbyte.h"
-#include "connection.h"
+#include "settingsstore.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -19,7 +19,8 @@
 
 namespace talvor {
 
-MainWindow::MainWindow(std::unique_ptr<CommComponent> comm, SettingsStore &settings, QWidget *parent)
+MainWindow::MainWindow(std::unique_ptr<CommComponent> comm, SettingsStore &settings,
+                       QWidget *parent)
     : QWidget(parent)
     , m_comm(std::move(comm))
     , m_settings(settings)

@@ -2,9 +2,9 @@
 
 #include "controls.h"
 
+#include "commcomponent.h"
 #include "reportdecoder.h"
 #include "trafficlog.h"
-#include "commcomponent.h"
 
 #include <QTimer>
 #include <QWidget>
@@ -27,7 +27,7 @@ public:
     static constexpr std::chrono::milliseconds kPollInterval{50};
 
     MainWindow(std::unique_ptr<CommComponent> comm, SettingsStore &settings,
-            QWidget *parent = nullptr);
+               QWidget *parent = nullptr);
     ~MainWindow() override;
 
     Controls &controls() { return m_controls; }

@@ -1,14 +1,14 @@
 // Connect, disconnect, the handshake check box and the port list: the state table on a real
 // pseudo-terminal through the real component, and with a fake component for refusals that a
 // pseudo-terminal cannot produce.
-#include "settingsstore.h"
-#include "startup.h"
+#include "mainwindow.h"
 #include "qtcommcomponent.h"
+#include "settingsstore.h"
+#include "shape.h"
+#include "startup.h"
 #include "support/fakecomm.h"
 #include "support/ptypair.h"
 #include "support/testsettings.h"
-#include "mainwindow.h"
-#include "shape.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -19,7 +19,7 @@
 using namespace talvor;
 using test::FakeComm;
 
-class ConnectionTest : public QObject {
+class TestConnection : public QObject {
     Q_OBJECT
 
 private:
@@ -231,5 +231,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(ConnectionTest)
+QTEST_MAIN(TestConnection)
 #include "tst_connection.moc"

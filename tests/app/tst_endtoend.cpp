@@ -1,13 +1,13 @@
 // The receive and send paths end to end: the real window and component on a pseudo-terminal
 // that plays the device, with a fake component for the failures a pseudo-terminal cannot make.
-#include "settingsstore.h"
-#include "startup.h"
+#include "mainwindow.h"
 #include "qtcommcomponent.h"
+#include "settingsstore.h"
+#include "shape.h"
+#include "startup.h"
 #include "support/fakecomm.h"
 #include "support/ptypair.h"
 #include "support/testsettings.h"
-#include "mainwindow.h"
-#include "shape.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -27,7 +27,7 @@ QByteArray bytes(const char *hex)
 
 } // namespace
 
-class EndToEndTest : public QObject {
+class TestEndToEnd : public QObject {
     Q_OBJECT
 
 private:
@@ -302,5 +302,5 @@ private:
     bool portIsOpen() { return m_window->comm().portOpen().value(); }
 };
 
-QTEST_MAIN(EndToEndTest)
+QTEST_MAIN(TestEndToEnd)
 #include "tst_endtoend.moc"

@@ -1,10 +1,10 @@
 // Start-up and shut-down against the real settings file of this test process (CTest points
 // XDG_CONFIG_HOME at a folder of its own).
+#include "mainwindow.h"
 #include "settingsstore.h"
 #include "startup.h"
 #include "support/fakecomm.h"
 #include "support/testsettings.h"
-#include "mainwindow.h"
 #include "trafficlogview.h"
 
 #include <QCheckBox>
@@ -38,7 +38,7 @@ QVariant stored(const QString &key)
 
 } // namespace
 
-class StartupTest : public QObject {
+class TestStartup : public QObject {
     Q_OBJECT
 
 private:
@@ -245,5 +245,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(StartupTest)
+QTEST_MAIN(TestStartup)
 #include "tst_startup.moc"

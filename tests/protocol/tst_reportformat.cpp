@@ -77,8 +77,9 @@ void TestReportFormat::address()
     QFETCH(QString, text);
     QFETCH(bool, lightGreen);
 
-    const Report report(ReportKind::Address, 5, QByteArray::fromHex("FC05") + char(byte2) +
-                                                    char(byte3) + QByteArray::fromHex("FF"));
+    const Report report(ReportKind::Address, 5,
+                        QByteArray::fromHex("FC05") + char(byte2) + char(byte3) +
+                            QByteArray::fromHex("FF"));
     const AddressText shown = addressText(report.address, report.directionFlag);
     QCOMPARE(shown.text, text);
     QCOMPARE(shown.lightGreen, lightGreen);

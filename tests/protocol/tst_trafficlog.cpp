@@ -1,5 +1,5 @@
-#include "trafficlog.h"
 #include "support/references.h"
+#include "trafficlog.h"
 
 #include <QRandomGenerator>
 #include <QTest>
@@ -74,7 +74,7 @@ void verifyBoundedTail(const TrafficLog &log, const QByteArray &full, TrafficLog
 
 } // namespace
 
-class TrafficLogTest : public QObject {
+class TestTrafficLog : public QObject {
     Q_OBJECT
 
 private slots:
@@ -93,7 +93,7 @@ private slots:
     void emptyChunkChangesNothing();
 };
 
-void TrafficLogTest::text_data()
+void TestTrafficLog::text_data()
 {
     QTest::addColumn<QByteArray>("script");
     QTest::addColumn<QByteArray>("expected");
@@ -130,7 +130,7 @@ void TrafficLogTest::text_data()
     QTest::newRow("marker after clear") << QByteArray("FC C M60") << QByteArray("\r\n\r\n0x60->");
 }
 
-void TrafficLogTest::text()
+void TestTrafficLog::text()
 {
     QFETCH(QByteArray, script);
     QFETCH(QByteArray, expected);
@@ -140,14 +140,14 @@ void TrafficLogTest::text()
     verifyLinesMatchText(log);
 }
 
-void TrafficLogTest::matchesWholeTextReplacement_data()
+void TestTrafficLog::matchesWholeTextReplacement_data()
 {
     QTest::addColumn<quint32>("seed");
     for (quint32 seed = 1; seed <= 200; ++seed)
         QTest::addRow("seed %u", seed) << seed;
 }
 
-void TrafficLogTest::matchesWholeTextReplacement()
+void TestTrafficLog::matchesWholeTextReplacement()
 {
     QFETCH(quint32, seed);
     QRandomGenerator random(seed);
@@ -160,7 +160,7 @@ void TrafficLogTest::matchesWholeTextReplacement()
     verifyLinesMatchText(log);
 }
 
-void TrafficLogTest::keepsNewestTextWithinLimits_data()
+void TestTrafficLog::keepsNewestTextWithinLimits_data()
 {
     QTest::addColumn<quint32>("seed");
     for (quint32 seed = 1; seed <= 200; ++seed)
@@ -168,7 +168,7 @@ void TrafficLogTest::keepsNewestTextWithinLimits_data()
 }
 
 // Checks the bounds after every step of a random script, against the unbounded reference.
-void TrafficLogTest::keepsNewestTextWithinLimits()
+void TestTrafficLog::keepsNewestTextWithinLimits()
 {
     QFETCH(quint32, seed);
     QRandomGenerator random(seed);
@@ -185,7 +185,7 @@ void TrafficLogTest::keepsNewestTextWithinLimits()
     }
 }
 
-void TrafficLogTest::dropsOldestLines()
+void TestTrafficLog::dropsOldestLines()
 {
     TrafficLog log({3, 1000});
     runScript(log, QByteArray("FC 01 FF ").repeated(10));
@@ -193,7 +193,7 @@ void TrafficLogTest::dropsOldestLines()
     QCOMPARE(log.droppedLines(), 7);
 }
 
-void TrafficLogTest::overlongLineKeepsNewestPairs()
+void TestTrafficLog::overlongLineKeepsNewestPairs()
 {
     TrafficLog log({10, 31});
     ReferenceLog reference;
@@ -206,7 +206,7 @@ void TrafficLogTest::overlongLineKeepsNewestPairs()
     QCOMPARE(log.lineCount(), 1);
 }
 
-void TrafficLogTest::overlongLineDropsItsMarkerFirst()
+void TestTrafficLog::overlongLineDropsItsMarkerFirst()
 {
     TrafficLog log({1, 20});
     runScript(log, "M60 11 22 33 44");
@@ -217,7 +217,7 @@ void TrafficLogTest::overlongLineDropsItsMarkerFirst()
     QCOMPARE(log.text(), "22 33 44 55 66 77 ");
 }
 
-void TrafficLogTest::overlongLineAfterFrames()
+void TestTrafficLog::overlongLineAfterFrames()
 {
     TrafficLog log({10, 30});
     runScript(log, "FC 01 FF FC 02 FF FE 03 FF FD");
@@ -233,7 +233,7 @@ void TrafficLogTest::overlongLineAfterFrames()
 
 // The storage of a dropped line of noise goes on to the next line that grows long; that line must
 // still keep exactly its newest pairs, and its text must not mix with the old one's.
-void TrafficLogTest::noiseLineAfterADroppedNoiseLine()
+void TestTrafficLog::noiseLineAfterADroppedNoiseLine()
 {
     const TrafficLog::Limits limits{100, 300 * 1024};
     TrafficLog log(limits);
@@ -257,7 +257,7 @@ void TrafficLogTest::noiseLineAfterADroppedNoiseLine()
     verifyLinesMatchText(log);
 }
 
-void TrafficLogTest::clearCountsDroppedLines()
+void TestTrafficLog::clearCountsDroppedLines()
 {
     TrafficLog log;
     runScript(log, "FC 01 FF FC 02 FF FC");
@@ -267,7 +267,7 @@ void TrafficLogTest::clearCountsDroppedLines()
     QCOMPARE(log.droppedLines(), 3);
 }
 
-void TrafficLogTest::emptyChunkChangesNothing()
+void TestTrafficLog::emptyChunkChangesNothing()
 {
     TrafficLog log;
     runScript(log, "FC 01");
@@ -278,6 +278,6 @@ void TrafficLogTest::emptyChunkChangesNothing()
     QVERIFY(log.revision() > revision);
 }
 
-QTEST_APPLESS_MAIN(TrafficLogTest)
+QTEST_APPLESS_MAIN(TestTrafficLog)
 
 #include "tst_trafficlog.moc"

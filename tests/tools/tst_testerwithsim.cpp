@@ -2,13 +2,13 @@
 // pseudo-terminal: what a new user sees when trying the tool without a device.
 #include "simdevice.h"
 
+#include "hexformat.h"
+#include "mainwindow.h"
+#include "qtcommcomponent.h"
 #include "settingsstore.h"
 #include "startup.h"
-#include "hexformat.h"
-#include "qtcommcomponent.h"
 #include "support/ptypair.h"
 #include "support/testsettings.h"
-#include "mainwindow.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -30,7 +30,7 @@ constexpr int kSeed = 7;
 
 } // namespace
 
-class TesterWithSimulatorTest : public QObject {
+class TestTesterWithSim : public QObject {
     Q_OBJECT
 
 private:
@@ -106,5 +106,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TesterWithSimulatorTest)
+QTEST_MAIN(TestTesterWithSim)
 #include "tst_testerwithsim.moc"

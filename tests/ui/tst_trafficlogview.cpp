@@ -37,7 +37,7 @@ bool showsText(TrafficLogView &view)
 
 } // namespace
 
-class TrafficLogViewTest : public QObject {
+class TestTrafficLogView : public QObject {
     Q_OBJECT
 
 private slots:
@@ -59,7 +59,7 @@ private:
     TrafficLogView *m_view = nullptr;
 };
 
-void TrafficLogViewTest::init()
+void TestTrafficLogView::init()
 {
     m_log = new TrafficLog(TrafficLog::Limits{300, 1 << 20});
     m_view = new TrafficLogView;
@@ -70,13 +70,13 @@ void TrafficLogViewTest::init()
     QVERIFY(QTest::qWaitForWindowExposed(m_view));
 }
 
-void TrafficLogViewTest::cleanup()
+void TestTrafficLogView::cleanup()
 {
     delete m_view;
     delete m_log;
 }
 
-void TrafficLogViewTest::followsTheEnd()
+void TestTrafficLogView::followsTheEnd()
 {
     appendFrames(*m_log, 0, 200);
     m_view->refresh();
@@ -88,7 +88,7 @@ void TrafficLogViewTest::followsTheEnd()
     QCOMPARE(bar()->value(), bar()->maximum());
 }
 
-void TrafficLogViewTest::staysWhereTheUserScrolled()
+void TestTrafficLogView::staysWhereTheUserScrolled()
 {
     appendFrames(*m_log, 0, 200);
     m_view->refresh();
@@ -104,7 +104,7 @@ void TrafficLogViewTest::staysWhereTheUserScrolled()
     QCOMPARE(bar()->value(), bar()->maximum());
 }
 
-void TrafficLogViewTest::keepsTopLineWhenLinesAreDropped()
+void TestTrafficLogView::keepsTopLineWhenLinesAreDropped()
 {
     appendFrames(*m_log, 0, 300);
     m_view->refresh();
@@ -122,7 +122,7 @@ void TrafficLogViewTest::keepsTopLineWhenLinesAreDropped()
     QVERIFY(bar()->value() < bar()->maximum());
 }
 
-void TrafficLogViewTest::followsAgainAfterClear()
+void TestTrafficLogView::followsAgainAfterClear()
 {
     appendFrames(*m_log, 0, 200);
     m_view->refresh();
@@ -138,7 +138,7 @@ void TrafficLogViewTest::followsAgainAfterClear()
 
 // One line of 3000 chars takes as many rows as the viewport's width demands, and fewer when the
 // view grows wider.
-void TrafficLogViewTest::wrapsLongLines()
+void TestTrafficLogView::wrapsLongLines()
 {
     m_log->appendReceived(QByteArray(1000, '\x11'));
     m_view->refresh();
@@ -154,7 +154,7 @@ void TrafficLogViewTest::wrapsLongLines()
 
 // A view kept up to date tick by tick, with lines dropped, long lines wrapped and the user
 // scrolling, shows the same as a view that counts the whole log afresh.
-void TrafficLogViewTest::matchesAFreshView()
+void TestTrafficLogView::matchesAFreshView()
 {
     QRandomGenerator random(7);
     TrafficLog log(TrafficLog::Limits{40, 800});
@@ -183,7 +183,7 @@ void TrafficLogViewTest::matchesAFreshView()
     m_view->setLog(m_log);
 }
 
-void TrafficLogViewTest::paintsAHugeLine()
+void TestTrafficLogView::paintsAHugeLine()
 {
     TrafficLog log;
     m_view->setLog(&log);
@@ -201,7 +201,7 @@ void TrafficLogViewTest::paintsAHugeLine()
     m_view->setLog(m_log);
 }
 
-void TrafficLogViewTest::copiesAllText()
+void TestTrafficLogView::copiesAllText()
 {
     appendFrames(*m_log, 0, 3);
     m_log->appendMarker("0x60");
@@ -217,6 +217,6 @@ void TrafficLogViewTest::copiesAllText()
              QStringLiteral("FC 00 00 FF\r\nFC 00 01 FF\r\nFC 00 02 FF \r\n\r\n0x60->"));
 }
 
-QTEST_MAIN(TrafficLogViewTest)
+QTEST_MAIN(TestTrafficLogView)
 
 #include "tst_trafficlogview.moc"

@@ -1,10 +1,10 @@
 // The window as the user sees it after loading: every control of the design in its container, at
 // its place, with its text, font and look. The expected values are written down here as the
 // window's design states them, independently of the program's own design table.
-#include "settingsstore.h"
-#include "support/fakecomm.h"
 #include "mainwindow.h"
+#include "settingsstore.h"
 #include "shape.h"
+#include "support/fakecomm.h"
 #include "trafficlogview.h"
 
 #include <QCheckBox>
@@ -100,7 +100,7 @@ QString textOf(const QWidget *w)
 
 } // namespace
 
-class WindowTest : public QObject {
+class TestWindow : public QObject {
     Q_OBJECT
 
 private slots:
@@ -248,5 +248,5 @@ private:
     std::unique_ptr<MainWindow> m_window;
 };
 
-QTEST_MAIN(WindowTest)
+QTEST_MAIN(TestWindow)
 #include "tst_window.moc"

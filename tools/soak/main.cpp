@@ -7,10 +7,10 @@
 #include "countingcomm.h"
 #include "soakchecks.h"
 
+#include "mainwindow.h"
+#include "qtcommcomponent.h"
 #include "settingsstore.h"
 #include "startup.h"
-#include "qtcommcomponent.h"
-#include "mainwindow.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -171,7 +171,7 @@ int main(int argc, char *argv[])
         return 1;
     }
     SettingsStore settings;
-    settings.writeText(QStringLiteral("Devices"), QStringLiteral("COM1"), pty);
+    settings.writeText(kDevicesSection, QStringLiteral("COM1"), pty);
     settings.writeText(kPortSection, kPortNumberKey, QStringLiteral("0"));
     auto counting = std::make_unique<soak::CountingComm>(std::make_unique<QtCommComponent>());
     const soak::CountingComm &comm = *counting;

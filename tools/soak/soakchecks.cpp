@@ -1,8 +1,8 @@
 #include "soakchecks.h"
 
 #include "hexformat.h"
-#include "trafficlog.h"
 #include "support/references.h"
+#include "trafficlog.h"
 
 #include <QLabel>
 

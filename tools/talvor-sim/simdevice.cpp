@@ -116,7 +116,8 @@ std::vector<Frame> SimDevice::answer(std::uint8_t command)
 Frame SimDevice::addressReport(int detector) const
 {
     const Detector &d = this->detector(detector);
-    const auto high = static_cast<std::uint8_t>((d.address >> 8) | (d.marker ? kDirectionFlag : 0x00));
+    const auto high =
+        static_cast<std::uint8_t>((d.address >> 8) | (d.marker ? kDirectionFlag : 0x00));
     const auto low = static_cast<std::uint8_t>(d.address & 0xFF);
     return {kAddressReport, static_cast<std::uint8_t>(detector), high, low, kEndOfFrame};
 }
