@@ -47,7 +47,12 @@ for _ in $(seq 100); do
     [ -s "$work/display" ] && break
     sleep 0.1
 done
-export DISPLAY=:$(cat "$work/display")
+[ -s "$work/display" ] || {
+    echo "Xvfb did not start"
+    exit 1
+}
+DISPLAY=:$(cat "$work/display")
+export DISPLAY
 (cd "$work" && QT_QPA_PLATFORM=xcb XDG_CONFIG_HOME=$work/config XDG_RUNTIME_DIR=$work/runtime \
     exec "$work/root/usr/bin/talvor-tester" 2>"$work/stderr") &
 program=$!

@@ -10,6 +10,10 @@ id=org.talvortester.talvortester
 root=$(mktemp -d)
 trap 'rm -rf "$root"' EXIT
 
+fail() {
+    echo "$*" >&2
+    exit 1
+}
 # silent COMMAND...: fails, showing what COMMAND said, unless it succeeds without a word.
 silent() {
     local out
@@ -28,8 +32,8 @@ desktop=share/applications/$id.desktop
 silent desktop-file-validate "$desktop"
 icon=$(sed -n 's/^Icon=//p' "$desktop")
 exec=$(sed -n 's/^Exec=//p' "$desktop")
-[ -f "share/icons/hicolor/scalable/apps/$icon.svg" ]
-[ -x "bin/$exec" ]
+[ -f "share/icons/hicolor/scalable/apps/$icon.svg" ] || fail "Icon=$icon is not installed"
+[ -x "bin/$exec" ] || fail "Exec=$exec is not installed"
 
 metainfo=share/metainfo/$id.metainfo.xml
 if ! appstreamcli validate --no-net --pedantic "$metainfo" >"$root/appstream.txt" \
@@ -37,16 +41,15 @@ if ! appstreamcli validate --no-net --pedantic "$metainfo" >"$root/appstream.txt
     cat "$root/appstream.txt"
     exit 1
 fi
-grep -q "<release version=\"$version\" date=\"" "$metainfo"
-grep -q "<launchable type=\"desktop-id\">$id.desktop</launchable>" "$metainfo"
+grep -q "<release version=\"$version\" date=\"" "$metainfo" \
+    || fail "no release $version in $metainfo"
+grep -q "<launchable type=\"desktop-id\">$id.desktop</launchable>" "$metainfo" \
+    || fail "$metainfo does not launch $id.desktop"
 
-for png in share/icons/hicolor/*x*/apps/$id.png; do
+for png in share/icons/hicolor/*x*/apps/"$id".png; do
     size=${png#share/icons/hicolor/}
     size=${size%%/*}
-    file -b "$png" | grep -q "^PNG image data, ${size/x/ x }," || {
-        echo "$png: $(file -b "$png")"
-        exit 1
-    }
+    file -b "$png" | grep -q "^PNG image data, ${size/x/ x }," || fail "$png: $(file -b "$png")"
 done
 
 for page in share/man/man1/*.1.gz; do
