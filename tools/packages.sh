@@ -18,4 +18,5 @@ install_missing() {
 }
 
 # The packages that every build of this project needs.
-base_packages=(cmake g++ make qt6-base-dev qt6-serialport-dev libgl-dev fonts-liberation2)
+base_packages=(cmake g++ make qt6-base-dev qt6-serialport-dev qt6-translations-l10n libgl-dev
+    fonts-liberation2)
