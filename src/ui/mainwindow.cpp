@@ -63,10 +63,10 @@ void MainWindow::connectEvents()
 void MainWindow::setErrorLine(const QString &text)
 {
     QLabel *line = m_controls.lblFehler;
-    // The error line grows to the right on one line, as wide as its text, up to the frame's edge;
-    // a text too long for that is shortened in its device path. The whole text is in the tool tip
-    // and, for a screen reader, in the description.
-    const int room = line->parentWidget()->contentsRect().right() + 1 - line->x();
+    // The error line grows to the right on one line, as wide as its text, up to the frame's margin
+    // on the right (as wide as the one on the left); a text too long for that is shortened in its
+    // device path. The whole text is in the tool tip and, for a screen reader, in the description.
+    const int room = line->parentWidget()->width() - 2 * line->x();
     line->setText(fittedErrorLine(text, line->fontMetrics(), room));
     line->setToolTip(text);
     line->setAccessibleDescription(text);

@@ -1,3 +1,4 @@
+#include "accessiblelabel.h"
 #include "controls.h"
 #include "shape.h"
 #include "trafficlogview.h"
@@ -198,6 +199,7 @@ void applyTabOrder(const QHash<QString, QWidget *> &made)
 
 Controls buildControls(QWidget *window)
 {
+    installLabelAccessibility();
     window->setFont(designFont(false));
     QHash<QString, QWidget *> made;
     for (const ControlDesign &design : windowDesign()) {
