@@ -131,8 +131,7 @@ struct AccessibleText {
 const AccessibleText kAccessibleTexts[] = {
     {"Frame", "Adresse programmieren", nullptr},
     {"cmbCOM", "Schnittstelle",
-     "Serielle Schnittstelle zum Gerät. Eine andere Wahl trennt die "
-     "Verbindung."},
+     "Serielle Schnittstelle zum Gerät. Eine andere Wahl trennt die Verbindung."},
     {"Shape1", "Verbindung", nullptr, "verbunden", "getrennt"},
     {"cmdReset", nullptr, "Leert die Tabelle, die Sys-Info und das Verkehrsprotokoll"},
     {"cmdInfo", nullptr, "Fordert Seriennummer und Versionen vom Gerät an"},
@@ -141,8 +140,7 @@ const AccessibleText kAccessibleTexts[] = {
     {"lblSW", nullptr, "Sw.-Version"},
     {"lblSN", nullptr, "Seriennummer"},
     {"cmbDetektor", "Detektor zum Programmieren",
-     "Der Detektor, dessen Adresse "
-     "„Detektoradresse programmieren“ ändert"},
+     "Der Detektor, dessen Adresse „Detektoradresse programmieren“ ändert"},
     {"cmdProg", nullptr, "Programmiert die Adresse des gewählten Detektors"},
     {"txtSend", "Zu sendendes Byte", "Wert des Bytes, z. B. 0x60, &H60 oder 96"},
     {"cmdSend", nullptr, "Sendet das Byte aus dem Feld davor"},
@@ -155,14 +153,16 @@ const AccessibleText kAccessibleTexts[] = {
 
 void addAccessibleTexts(std::vector<ControlDesign> &design)
 {
-    for (const AccessibleText &entry : kAccessibleTexts) {
-        const auto control = std::find_if(design.begin(), design.end(), [&](const auto &d) {
-            return d.objectName() == QLatin1String(entry.control);
-        });
-        Q_ASSERT(control != design.end());
-        control->accessibleName = QString::fromUtf8(entry.name);
-        control->accessibleDescription = QString::fromUtf8(entry.description);
-        control->states = {QString::fromUtf8(entry.on), QString::fromUtf8(entry.off)};
+    for (ControlDesign &control : design) {
+        const auto entry = std::find_if(std::begin(kAccessibleTexts), std::end(kAccessibleTexts),
+                                        [&](const AccessibleText &e) {
+                                            return control.objectName() == QLatin1String(e.control);
+                                        });
+        if (entry == std::end(kAccessibleTexts))
+            continue;
+        control.accessibleName = QString::fromUtf8(entry->name);
+        control.accessibleDescription = QString::fromUtf8(entry->description);
+        control.states = {QString::fromUtf8(entry->on), QString::fromUtf8(entry->off)};
     }
 }
 

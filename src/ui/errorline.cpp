@@ -3,6 +3,8 @@
 #include <QFontMetrics>
 #include <QRegularExpression>
 
+#include <algorithm>
+
 namespace talvor {
 
 namespace {
@@ -32,7 +34,7 @@ QString fittedErrorLine(const QString &text, const QFontMetrics &metrics, int wi
         // The pieces' widths do not quite add up (kerning), so the room is narrowed until the
         // whole line fits.
         for (int room = width - metrics.horizontalAdvance(before + after); room > 0;
-             room -= metrics.averageCharWidth()) {
+             room -= std::max(1, metrics.averageCharWidth())) {
             const QString shortened =
                 before + metrics.elidedText(path.captured(), Qt::ElideMiddle, room) + after;
             if (metrics.horizontalAdvance(shortened) <= width)
