@@ -6,7 +6,10 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QLabel>
+#include <QLibraryInfo>
+#include <QTranslator>
 
 namespace talvor {
 
@@ -74,9 +77,35 @@ void startUp(MainWindow &window, const QStringList &arguments)
     window.pollTimer().start();
 }
 
+namespace {
+
+// The window is German whatever the system's language, and so are the texts that Qt itself
+// shows: the context menus of the text box and the scroll bars, key names, the serial port's
+// messages. Qt's own German translations (Debian's qt6-translations-l10n) are loaded once for the
+// whole program; where they are missing, Qt's texts stay English and nothing else changes.
+void loadQtGermanTexts()
+{
+    QCoreApplication *app = QCoreApplication::instance();
+    const QString folder = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
+    for (const QString &catalogue :
+         {QStringLiteral("qtbase_de"), QStringLiteral("qtserialport_de")}) {
+        if (app->findChild<QTranslator *>(catalogue, Qt::FindDirectChildrenOnly))
+            continue;
+        auto *translator = new QTranslator(app);
+        translator->setObjectName(catalogue);
+        if (translator->load(catalogue, folder))
+            QCoreApplication::installTranslator(translator);
+        else
+            delete translator;
+    }
+}
+
+} // namespace
+
 std::unique_ptr<MainWindow> openMainWindow(std::unique_ptr<CommComponent> comm,
                                            SettingsStore &settings, const QStringList &arguments)
 {
+    loadQtGermanTexts();
     auto window = std::make_unique<MainWindow>(std::move(comm), settings);
     window->setUnloadHandler([w = window.get()] { shutDown(*w); });
     startUp(*window, arguments);

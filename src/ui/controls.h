@@ -77,6 +77,10 @@ Controls buildControls(QWidget *window);
 void setBackground(QLabel *label, const QColor &colour);
 QColor background(const QLabel *label);
 
+// Tells assistive technology the state of an indicator (Shape1, lblCTS, lblRTS) in its name:
+// "Verbindung: verbunden", "CTS: inaktiv".
+void showIndicatorState(QWidget *indicator, bool on);
+
 // The free text slot `Tag` of a button (used by cmdSend).
 QString tag(const QPushButton *button);
 void setTag(QPushButton *button, const QString &value);

@@ -1,5 +1,7 @@
 #include "design.h"
 
+#include <algorithm>
+
 namespace talvor {
 
 QString ControlDesign::objectName() const
@@ -22,17 +24,21 @@ struct TableColumn {
     int width;
     const char *heading;
     const char *rowText;
+    const char *place; // the column as assistive technology names a cell's place
 };
 
 constexpr TableColumn kTableColumns[] = {
-    {"lblDetektor", K::Label, 120, 855, "Nr.", "Nr."},
-    {"lblAdresse", K::Label, 1080, 975, "Adresse", "Adresse"},
-    {"lblRaw", K::Label, 2160, 1695, "Letzte Rohdaten", "Letzte Rohdaten"},
-    {"lblZeit", K::Label, 3960, 1695, "Letzte Meldezeit", "Letzte Meldezeit"},
-    {"cmdInit", K::Button, 5760, 855, nullptr, "Anfordern"},
-    {"lblCV", K::Label, 6720, 975, "CV", "Adresse"},
-    {"lblRawCV", K::Label, 7800, 1695, "Letzte Rohdaten", "Letzte Rohdaten"},
-    {"lblZeitCV", K::Label, 9600, 1695, "Letzte Meldezeit", "Letzte Meldezeit"},
+    {"lblDetektor", K::Label, 120, 855, "Nr.", "Nr.", "Nr."},
+    {"lblAdresse", K::Label, 1080, 975, "Adresse", "Adresse", "Adresse"},
+    {"lblRaw", K::Label, 2160, 1695, "Letzte Rohdaten", "Letzte Rohdaten",
+     "Letzte Rohdaten Adresse"},
+    {"lblZeit", K::Label, 3960, 1695, "Letzte Meldezeit", "Letzte Meldezeit",
+     "Letzte Meldezeit Adresse"},
+    {"cmdInit", K::Button, 5760, 855, nullptr, "Anfordern", nullptr},
+    {"lblCV", K::Label, 6720, 975, "CV", "Adresse", "CV"},
+    {"lblRawCV", K::Label, 7800, 1695, "Letzte Rohdaten", "Letzte Rohdaten", "Letzte Rohdaten CV"},
+    {"lblZeitCV", K::Label, 9600, 1695, "Letzte Meldezeit", "Letzte Meldezeit",
+     "Letzte Meldezeit CV"},
 };
 
 constexpr int kHeadingTop = 240;
@@ -53,16 +59,26 @@ void addTable(std::vector<ControlDesign> &design)
             const LabelStyle style = column.kind == K::Button ? S::None
                                      : heading                ? S::Header
                                                               : S::Cell;
-            design.push_back({column.name,
-                              row,
-                              column.kind,
-                              {},
-                              column.left,
-                              rowTop(row),
-                              column.width,
-                              kRowHeight,
-                              QString::fromUtf8(heading ? column.heading : column.rowText),
-                              style});
+            ControlDesign cell{column.name,
+                               row,
+                               column.kind,
+                               {},
+                               column.left,
+                               rowTop(row),
+                               column.width,
+                               kRowHeight,
+                               QString::fromUtf8(heading ? column.heading : column.rowText),
+                               style};
+            // A heading is known by its text; a row's cell says where it stands ("Adresse,
+            // Detektor 5"), a row's button names its row after its caption ("Anfordern
+            // Detektor 5").
+            const QString detector = QStringLiteral("Detektor %1").arg(row);
+            if (!heading && column.kind == K::Button)
+                cell.accessibleName = cell.text + u' ' + detector;
+            else if (!heading)
+                cell.accessibleDescription =
+                    QString::fromUtf8(column.place) + QStringLiteral(", ") + detector;
+            design.push_back(cell);
         }
     }
 }
@@ -101,11 +117,61 @@ const std::vector<ControlDesign> kOtherControls = {
     {"RichTextBox1", -1, K::LogBox, "framBeta", 120, 1320, 2775, 6855, {}},
 };
 
+// What the controls outside the table tell assistive technology beyond their shown text: the
+// purpose of those that show none (or one that says little), the place of the information
+// labels, and the indicators' names with the words for their states.
+struct AccessibleText {
+    const char *control;
+    const char *name;
+    const char *description;
+    const char *on = nullptr;
+    const char *off = nullptr;
+};
+
+const AccessibleText kAccessibleTexts[] = {
+    {"Frame", "Adresse programmieren", nullptr},
+    {"cmbCOM", "Schnittstelle",
+     "Serielle Schnittstelle zum Gerät. Eine andere Wahl trennt die Verbindung."},
+    {"Shape1", "Verbindung", nullptr, "verbunden", "getrennt"},
+    {"cmdReset", nullptr, "Leert die Tabelle, die Sys-Info und das Verkehrsprotokoll"},
+    {"cmdInfo", nullptr, "Fordert Seriennummer und Versionen vom Gerät an"},
+    {"lblSysRaw", nullptr, "Sys-Info Roh"},
+    {"lblHW", nullptr, "Hw.-Version"},
+    {"lblSW", nullptr, "Sw.-Version"},
+    {"lblSN", nullptr, "Seriennummer"},
+    {"cmbDetektor", "Detektor zum Programmieren",
+     "Der Detektor, dessen Adresse „Detektoradresse programmieren“ ändert"},
+    {"cmdProg", nullptr, "Programmiert die Adresse des gewählten Detektors"},
+    {"txtSend", "Zu sendendes Byte", "Wert des Bytes, z. B. 0x60, &H60 oder 96"},
+    {"cmdSend", nullptr, "Sendet das Byte aus dem Feld davor"},
+    {"chkRTSCTS", nullptr, "Gilt ab dem nächsten Verbinden"},
+    {"lblCTS", "CTS", nullptr, "aktiv", "inaktiv"},
+    {"lblRTS", "RTS", nullptr, "aktiv", "inaktiv"},
+    {"RichTextBox1", "Verkehrsprotokoll",
+     "Jedes empfangene Byte als Hex-Paar, ein Rahmen des Geräts je Zeile"},
+};
+
+void addAccessibleTexts(std::vector<ControlDesign> &design)
+{
+    for (ControlDesign &control : design) {
+        const auto entry = std::find_if(std::begin(kAccessibleTexts), std::end(kAccessibleTexts),
+                                        [&](const AccessibleText &e) {
+                                            return control.objectName() == QLatin1String(e.control);
+                                        });
+        if (entry == std::end(kAccessibleTexts))
+            continue;
+        control.accessibleName = QString::fromUtf8(entry->name);
+        control.accessibleDescription = QString::fromUtf8(entry->description);
+        control.states = {QString::fromUtf8(entry->on), QString::fromUtf8(entry->off)};
+    }
+}
+
 std::vector<ControlDesign> buildDesign()
 {
     std::vector<ControlDesign> design(kOtherControls.begin(), kOtherControls.begin() + 3);
     addTable(design);
     design.insert(design.end(), kOtherControls.begin() + 3, kOtherControls.end());
+    addAccessibleTexts(design);
     return design;
 }
 

@@ -21,6 +21,12 @@ enum class LabelStyle {
     Indicator, // flat, single-line border, centred, the system's window colours
 };
 
+// The words for an indicator's two states, as assistive technology reads them.
+struct IndicatorStates {
+    QString on;
+    QString off;
+};
+
 struct ControlDesign {
     QString name;   // the control's name, e.g. "lblAdresse"
     int index = -1; // the member index for control arrays, -1 for single controls
@@ -30,6 +36,12 @@ struct ControlDesign {
     QString text; // design caption or text
     LabelStyle style = LabelStyle::None;
     bool visible = true;
+    // What the control tells assistive technology. Without a name of its own a control is known
+    // by its shown text, as every label is; the description says where it stands or what it is
+    // for. An indicator's name is followed by the word for its state: "Verbindung: verbunden".
+    QString accessibleName{};
+    QString accessibleDescription{};
+    IndicatorStates states{};
 
     // The objectName: "cmbCOM", or "lblAdresse(5)" for the members of control arrays.
     QString objectName() const;

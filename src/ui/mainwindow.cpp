@@ -1,5 +1,6 @@
 #include "mainwindow.h"
 
+#include "errorline.h"
 #include "reportdisplay.h"
 #include "shape.h"
 #include "trafficlogview.h"
@@ -16,6 +17,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+
+#include <algorithm>
 
 namespace talvor {
 
@@ -60,11 +63,14 @@ void MainWindow::connectEvents()
 void MainWindow::setErrorLine(const QString &text)
 {
     QLabel *line = m_controls.lblFehler;
-    line->setText(text);
-    // The error line grows to the right on one line, as wide as its text; where a very long
-    // device path pushes it past the frame's edge, the whole text is in its tool tip.
+    // The error line grows to the right on one line, as wide as its text, up to the frame's margin
+    // on the right (as wide as the one on the left); a text too long for that is shortened in its
+    // device path. The whole text is in the tool tip and, for a screen reader, in the description.
+    const int room = line->parentWidget()->width() - 2 * line->x();
+    line->setText(fittedErrorLine(text, line->fontMetrics(), room));
     line->setToolTip(text);
-    line->resize(line->sizeHint().width(), line->height());
+    line->setAccessibleDescription(text);
+    line->resize(std::min(line->sizeHint().width(), room), line->height());
 }
 
 void MainWindow::resetDisplay()

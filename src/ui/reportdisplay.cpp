@@ -31,6 +31,9 @@ void showLineStates(Controls &c, const LineStates &lines)
     c.Shape1->setFillStyle(lines.open ? Shape::Solid : Shape::Transparent);
     setBackground(c.lblRTS, lines.rts ? kGreen : kWhite);
     setBackground(c.lblCTS, lines.cts ? kGreen : kWhite);
+    showIndicatorState(c.Shape1, lines.open);
+    showIndicatorState(c.lblRTS, lines.rts);
+    showIndicatorState(c.lblCTS, lines.cts);
 }
 
 namespace {

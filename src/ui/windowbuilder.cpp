@@ -1,9 +1,11 @@
+#include "accessiblelabel.h"
 #include "controls.h"
 #include "shape.h"
 #include "trafficlogview.h"
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QEvent>
 #include <QGroupBox>
 #include <QHash>
 #include <QLabel>
@@ -53,6 +55,60 @@ void styleLabel(QLabel *label, LabelStyle style)
     }
 }
 
+// A drop-down list takes the mouse wheel only while it has the keyboard focus, the common guard on
+// desktop forms: a wheel turn over the port list would otherwise choose the next port and so close
+// the connection, and one over the detector list would change which detector is programmed. The
+// wheel passes on to the window behind; a click or the keyboard chooses as before.
+class WheelGuard : public QObject {
+public:
+    explicit WheelGuard(QComboBox *list)
+        : QObject(list)
+    {
+        list->setFocusPolicy(Qt::StrongFocus); // a wheel turn alone gives no focus
+        list->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() != QEvent::Wheel || static_cast<QWidget *>(watched)->hasFocus())
+            return false;
+        event->ignore();
+        return true;
+    }
+};
+
+QComboBox *createList(QWidget *parent)
+{
+    auto *list = new QComboBox(parent); // a pure drop-down list: not editable
+    new WheelGuard(list);
+    return list;
+}
+
+QPushButton *createButton(const QString &text, QWidget *parent)
+{
+    auto *button = new QPushButton(text, parent);
+    // Enter and Return click the focused button as Space does, as on the desktop the window
+    // comes from; outside a dialog Qt's buttons take Enter only when set so.
+    button->setAutoDefault(true);
+    return button;
+}
+
+const char *const kStateNamesProperty = "accessibleStateNames";
+
+void describe(QWidget *control, const ControlDesign &design)
+{
+    if (!design.accessibleName.isEmpty())
+        control->setAccessibleName(design.accessibleName);
+    control->setAccessibleDescription(design.accessibleDescription);
+    if (!design.states.on.isEmpty()) {
+        const QString prefix = design.accessibleName + QStringLiteral(": ");
+        control->setProperty(kStateNamesProperty,
+                             QStringList{prefix + design.states.off, prefix + design.states.on});
+        showIndicatorState(control, false);
+    }
+}
+
 QWidget *createControl(const ControlDesign &design, QWidget *parent)
 {
     switch (design.kind) {
@@ -64,9 +120,9 @@ QWidget *createControl(const ControlDesign &design, QWidget *parent)
         return label;
     }
     case ControlKind::Button:
-        return new QPushButton(design.text, parent);
+        return createButton(design.text, parent);
     case ControlKind::ComboBox:
-        return new QComboBox(parent); // a pure drop-down list: not editable
+        return createList(parent);
     case ControlKind::CheckBox:
         return new QCheckBox(design.text, parent);
     case ControlKind::TextBox:
@@ -143,6 +199,7 @@ void applyTabOrder(const QHash<QString, QWidget *> &made)
 
 Controls buildControls(QWidget *window)
 {
+    installLabelAccessibility();
     window->setFont(designFont(false));
     QHash<QString, QWidget *> made;
     for (const ControlDesign &design : windowDesign()) {
@@ -152,6 +209,7 @@ Controls buildControls(QWidget *window)
         control->setGeometry(twipsToPixels(design.left), twipsToPixels(design.top),
                              twipsToPixels(design.width), twipsToPixels(design.height));
         control->setVisible(design.visible);
+        describe(control, design);
         made.insert(design.objectName(), control);
     }
     applyTabOrder(made);
@@ -169,6 +227,14 @@ void setBackground(QLabel *label, const QColor &colour)
 QColor background(const QLabel *label)
 {
     return label->palette().color(QPalette::Window);
+}
+
+void showIndicatorState(QWidget *indicator, bool on)
+{
+    const QString name = indicator->property(kStateNamesProperty).toStringList().value(on);
+    // Only a change is told: each new name is an event for a listening screen reader.
+    if (indicator->accessibleName() != name)
+        indicator->setAccessibleName(name);
 }
 
 QString tag(const QPushButton *button)
