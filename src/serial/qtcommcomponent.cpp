@@ -136,8 +136,8 @@ CommStatus QtCommComponent::output(QByteArrayView bytes)
     if (sent)
         return {};
     const CommError error = failure(CommErrorCode::WriteFailed, m_port->errorString());
-    // The refused bytes must not go out later, unasked, when the device takes data again. On a
-    // vanished device this fails too, and that failure closes the port as lost.
+    // The refused bytes, and any still waiting in the driver, must not go out later, unasked, when
+    // the device takes data again. On a vanished device this fails too and closes the port as lost.
     m_port->clear(QSerialPort::Output);
     if (!m_port->isOpen() && m_deviceLost)
         return m_deviceLost;
