@@ -62,8 +62,8 @@ QString describe(CommErrorCode code, int port, const QString &device)
     case CommErrorCode::ReadFailed:
         return QStringLiteral("Lesen von %1 fehlgeschlagen. Kabel und Adapter prüfen.").arg(name);
     case CommErrorCode::WriteFailed:
-        return QStringLiteral("Senden an %1 fehlgeschlagen: Das Gerät nimmt keine Daten an. "
-                              "Die Einstellung „RTS/CTS benutzen“ und das Kabel prüfen.")
+        return QStringLiteral("Senden an %1 fehlgeschlagen: Gerät nimmt keine Daten an. "
+                              "„RTS/CTS benutzen“ und Kabel prüfen.")
             .arg(name);
     case CommErrorCode::DeviceLost:
         return QStringLiteral("Verbindung zu %1 verloren: Gerät getrennt. Adapter einstecken "
@@ -74,9 +74,8 @@ QString describe(CommErrorCode code, int port, const QString &device)
                               "Schnittstelle?")
             .arg(name);
     case CommErrorCode::PathTooLong:
-        return QStringLiteral("Der Pfad von COM %1 ist zu lang (%2 Byte, höchstens %3): Für ihn "
-                              "lässt sich keine Sperrdatei anlegen. Einen kürzeren Pfad oder Link "
-                              "als COM%1= unter [Devices] in MOXT.conf eintragen.")
+        return QStringLiteral("Pfad von COM %1 zu lang für die Sperrdatei (%2 Byte, höchstens %3). "
+                              "Kürzeren Pfad oder Link als COM%1= unter [Devices] eintragen.")
             .arg(port)
             .arg(QFile::encodeName(device).size())
             .arg(longestLockablePath(device));
@@ -100,14 +99,13 @@ CommError makeCommError(CommErrorCode code, int port, const QString &device, con
 
 CommError unusableEntryError(int port, PortDevice::Entry entry)
 {
-    const QString what = entry == PortDevice::NotText
-                             ? QStringLiteral("ist kein gültiger Text (UTF-8). Dort den Pfad des "
-                                              "Adapters neu eintragen.")
-                             : QStringLiteral("ist leer. Dort den Pfad des Adapters eintragen oder "
-                                              "die Zeile löschen (dann gilt /dev/ttyS%1).")
-                                   .arg(port - 1);
+    const QString what =
+        entry == PortDevice::NotText
+            ? QStringLiteral("ist kein gültiger Text (UTF-8). Pfad neu eintragen.")
+            : QStringLiteral("ist leer. Pfad eintragen oder Zeile löschen (dann gilt /dev/ttyS%1).")
+                  .arg(port - 1);
     return {static_cast<int>(CommErrorCode::DeviceNotFound),
-            QStringLiteral("COM %1: Der Eintrag COM%1= unter [Devices] in MOXT.conf %2")
+            QStringLiteral("COM %1: Eintrag COM%1= unter [Devices] in MOXT.conf %2")
                 .arg(port)
                 .arg(what)};
 }

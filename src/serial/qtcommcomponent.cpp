@@ -135,7 +135,9 @@ CommStatus QtCommComponent::output(QByteArrayView bytes)
     m_writing = false;
     if (sent)
         return {};
-    const CommError error = failure(CommErrorCode::WriteFailed, m_port->errorString());
+    // The system's message for the usual refusal ("Resource temporarily unavailable") would only
+    // hide the cause that the text names.
+    const CommError error = failure(CommErrorCode::WriteFailed);
     // The refused bytes, and any still waiting in the driver, must not go out later, unasked, when
     // the device takes data again. On a vanished device this fails too and closes the port as lost.
     m_port->clear(QSerialPort::Output);
