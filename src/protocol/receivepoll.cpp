@@ -12,25 +12,35 @@ bool readOrFalse(const CommResult<bool> &result)
     return result.ok() && result.value();
 }
 
+// The waiting bytes into the receive buffer and the log; true when there were any.
+bool takeWaitingBytes(CommComponent &comm, ReportDecoder &decoder, TrafficLog &log)
+{
+    const CommResult<qint64> waiting = comm.inBufferCount();
+    if (!waiting.ok() || waiting.value() <= 0)
+        return false;
+    const CommResult<QByteArray> chunk = comm.input();
+    if (!chunk.ok() || chunk.value().isEmpty())
+        return false;
+    decoder.append(chunk.value());
+    log.appendReceived(chunk.value());
+    return true;
+}
+
 } // namespace
 
 PollOutcome runReceivePoll(CommComponent &comm, ReportDecoder &decoder, TrafficLog &log)
 {
     PollOutcome outcome;
     outcome.lines.open = readOrFalse(comm.portOpen());
+    outcome.lost = comm.takeDeviceLost();
     if (outcome.lines.open) {
         outcome.lines.rts = readOrFalse(comm.rtsEnable());
         outcome.lines.cts = readOrFalse(comm.ctsHolding());
-        const CommResult<qint64> waiting = comm.inBufferCount();
-        if (waiting.ok() && waiting.value() > 0) {
-            const CommResult<QByteArray> chunk = comm.input();
-            if (chunk.ok() && !chunk.value().isEmpty()) {
-                decoder.append(chunk.value());
-                log.appendReceived(chunk.value());
-                outcome.received = true;
-            }
-        }
     }
+    // A device that vanished since the last poll left the port closed, but the bytes it sent
+    // last are still in the component: they are often the ones that tell what went wrong.
+    if (outcome.lines.open || outcome.lost)
+        outcome.received = takeWaitingBytes(comm, decoder, log);
     outcome.reports = decoder.decode();
     return outcome;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "commerror.h"
 #include "reportdecoder.h"
 
 #include <span>
@@ -19,11 +20,13 @@ struct PollOutcome {
     LineStates lines;
     bool received = false;           // bytes were read and written into the log
     std::span<const Report> reports; // valid until the decoder runs again
+    std::optional<CommError> lost;   // the device vanished since the last poll
 };
 
 // One receive poll: the line states, the waiting bytes into the receive buffer and the traffic
-// log, then one decoder run. A step that fails is left undone and the next one runs; a state that
-// cannot be read counts as false (port not open, line not active, no bytes waiting).
+// log (after a lost device the bytes it sent before it vanished), then one decoder run. A step that
+// fails is left undone and the next one runs; a state that cannot be read counts as false (port not
+// open, line not active, no bytes waiting).
 PollOutcome runReceivePoll(CommComponent &comm, ReportDecoder &decoder, TrafficLog &log);
 
 } // namespace talvor

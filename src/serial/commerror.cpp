@@ -2,6 +2,8 @@
 
 #include "portdevice.h"
 
+#include <QFile>
+
 namespace talvor {
 
 namespace {
@@ -60,7 +62,9 @@ QString describe(CommErrorCode code, int port, const QString &device)
     case CommErrorCode::ReadFailed:
         return QStringLiteral("Lesen von %1 fehlgeschlagen. Kabel und Adapter prüfen.").arg(name);
     case CommErrorCode::WriteFailed:
-        return QStringLiteral("Senden an %1 fehlgeschlagen. Kabel und Adapter prüfen.").arg(name);
+        return QStringLiteral("Senden an %1 fehlgeschlagen: Gerät nimmt keine Daten an. "
+                              "„RTS/CTS benutzen“ und Kabel prüfen.")
+            .arg(name);
     case CommErrorCode::DeviceLost:
         return QStringLiteral("Verbindung zu %1 verloren: Gerät getrennt. Adapter einstecken "
                               "und erneut verbinden.")
@@ -69,6 +73,12 @@ QString describe(CommErrorCode code, int port, const QString &device)
         return QStringLiteral("%1 konnte nicht geöffnet werden. Ist es eine serielle "
                               "Schnittstelle?")
             .arg(name);
+    case CommErrorCode::PathTooLong:
+        return QStringLiteral("Pfad von COM %1 zu lang für die Sperrdatei (%2 Byte, höchstens %3). "
+                              "Kürzeren Pfad oder Link als COM%1= unter [Devices] eintragen.")
+            .arg(port)
+            .arg(QFile::encodeName(device).size())
+            .arg(longestLockablePath(device));
     case CommErrorCode::InvalidHandshake:
         return QStringLiteral("Ungültige Handshake-Einstellung für %1: erlaubt sind 0 (kein "
                               "Handshake) und 2 (RTS/CTS).")
@@ -85,6 +95,19 @@ CommError makeCommError(CommErrorCode code, int port, const QString &device, con
     if (!detail.isEmpty())
         text += QStringLiteral(" (%1)").arg(detail);
     return {static_cast<int>(code), text};
+}
+
+CommError unusableEntryError(int port, PortDevice::Entry entry)
+{
+    const QString what =
+        entry == PortDevice::NotText
+            ? QStringLiteral("ist kein gültiger Text (UTF-8). Pfad neu eintragen.")
+            : QStringLiteral("ist leer. Pfad eintragen oder Zeile löschen (dann gilt /dev/ttyS%1).")
+                  .arg(port - 1);
+    return {static_cast<int>(CommErrorCode::DeviceNotFound),
+            QStringLiteral("COM %1: Eintrag COM%1= unter [Devices] in MOXT.conf %2")
+                .arg(port)
+                .arg(what)};
 }
 
 QString errorLineText(const CommError &error)

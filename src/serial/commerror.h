@@ -1,5 +1,7 @@
 #pragma once
 
+#include "portdevice.h"
+
 #include <QString>
 
 #include <optional>
@@ -22,6 +24,7 @@ enum class CommErrorCode : int {
     DeviceLost = 9,        // the device vanished while the port was open
     OpenFailed = 10,       // the port could not be opened or set up for another reason
     InvalidHandshake = 11, // a handshake other than 0 (none) or 2 (RTS/CTS)
+    PathTooLong = 12,      // the device path is too long for the lock file that guards the device
 };
 
 struct CommError {
@@ -60,6 +63,10 @@ using CommStatus = std::optional<CommError>;
 // operating system's own message where one helps.
 CommError makeCommError(CommErrorCode code, int port, const QString &device,
                         const QString &detail = {});
+
+// Failure 2 for an entry under [Devices] that exists but names no device: which entry, and what is
+// wrong with it.
+CommError unusableEntryError(int port, PortDevice::Entry entry);
 
 // "Fehler <number> <description>", the form in which the error line shows every failure.
 QString errorLineText(const CommError &error);

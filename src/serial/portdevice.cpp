@@ -4,19 +4,37 @@
 
 namespace talvor {
 
-QString devicePathForPort(int port)
+int longestLockablePath(const QString &device)
+{
+    constexpr int kLongestFileName = 255;
+    const QString lockPrefix = QStringLiteral("LCK..");
+    const QString devPrefix = QStringLiteral("/dev/");
+    return kLongestFileName - lockPrefix.size() +
+           (device.startsWith(devPrefix) ? devPrefix.size() : 0);
+}
+
+PortDevice deviceForPort(int port)
 {
     if (port < kFirstPort || port > kLastPort)
-        return {};
+        return {PortDevice::NoNumber, {}};
 #ifdef Q_OS_WIN
-    return QStringLiteral("COM%1").arg(port);
+    return {PortDevice::Usable, QStringLiteral("COM%1").arg(port)};
 #else
     // USB adapters get names like /dev/ttyUSB0 that no number maps to, so the user names them.
-    const QString configured =
-        SettingsStore().readText(kDevicesSection, QStringLiteral("COM%1").arg(port), {}).trimmed();
-    if (!configured.isEmpty())
-        return configured;
-    return QStringLiteral("/dev/ttyS%1").arg(port - 1);
+    const SettingsEntry entry =
+        SettingsStore().readEntry(kDevicesSection, QStringLiteral("COM%1").arg(port));
+    switch (entry.state) {
+    case SettingsEntry::Missing:
+        return {PortDevice::Usable, QStringLiteral("/dev/ttyS%1").arg(port - 1)};
+    case SettingsEntry::NotText:
+        return {PortDevice::NotText, {}};
+    case SettingsEntry::Text:
+        break;
+    }
+    const QString path = entry.text.trimmed();
+    if (path.isEmpty())
+        return {PortDevice::Empty, {}};
+    return {PortDevice::Usable, path};
 #endif
 }
 

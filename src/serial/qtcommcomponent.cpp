@@ -2,6 +2,7 @@
 
 #include "portdevice.h"
 
+#include <QFile>
 #include <QFileInfo>
 
 #include <utility>
@@ -19,6 +20,9 @@ CommErrorCode permissionFailure(const QString &device)
     Q_UNUSED(device);
     return CommErrorCode::DeviceBusy;
 #else
+    // A lock file that cannot be made is reported as PermissionError as well.
+    if (QFile::encodeName(device).size() > longestLockablePath(device))
+        return CommErrorCode::PathTooLong;
     const QFileInfo info(device);
     return info.isReadable() && info.isWritable() ? CommErrorCode::DeviceBusy
                                                   : CommErrorCode::PermissionDenied;
@@ -123,12 +127,22 @@ CommStatus QtCommComponent::output(QByteArrayView bytes)
     if (!m_port->isOpen())
         return failure(CommErrorCode::NotOpen);
     m_port->clearError();
-    // flush() hands the bytes to the driver now, so that a failure reaches this caller.
-    if (m_port->write(bytes.data(), bytes.size()) == bytes.size() && m_port->flush())
+    // flush() hands the bytes to the driver now, so that a refusal reaches this caller at once.
+    // A device that takes no data (output stopped, CTS low under RTS/CTS) refuses with
+    // ResourceError, as a vanished one does; a write alone never decides that the device is gone.
+    m_writing = true;
+    const bool sent = m_port->write(bytes.data(), bytes.size()) == bytes.size() && m_port->flush();
+    m_writing = false;
+    if (sent)
         return {};
+    // The system's message for the usual refusal ("Resource temporarily unavailable") would only
+    // hide the cause that the text names.
+    const CommError error = failure(CommErrorCode::WriteFailed);
+    // The refused bytes, and any still waiting in the driver, must not go out later, unasked, when
+    // the device takes data again. On a vanished device this fails too and closes the port as lost.
+    m_port->clear(QSerialPort::Output);
     if (!m_port->isOpen() && m_deviceLost)
         return m_deviceLost;
-    const CommError error = failure(CommErrorCode::WriteFailed, m_port->errorString());
     m_port->clearError();
     return error;
 }
@@ -147,7 +161,10 @@ CommStatus QtCommComponent::openPort()
     if (m_commPort < kFirstPort || m_commPort > kLastPort)
         return failure(CommErrorCode::InvalidPortNumber);
 
-    const QString device = devicePathForPort(m_commPort);
+    const PortDevice port = deviceForPort(m_commPort);
+    if (port.entry != PortDevice::Usable)
+        return unusableEntryError(m_commPort, port.entry);
+    const QString &device = port.path;
     m_port->setPortName(device);
     m_port->setFlowControl(m_handshake == RtsCts ? QSerialPort::HardwareControl
                                                  : QSerialPort::NoFlowControl);
@@ -186,7 +203,7 @@ void QtCommComponent::handleError(QSerialPort::SerialPortError error)
     // QSerialPort never closes itself. An unplugged USB adapter reports ResourceError once; a
     // pseudo-terminal whose other end closed reports ReadError on every pass of the event loop,
     // tens of thousands a second. Either way the device is gone: close now, keeping what arrived.
-    if (error != QSerialPort::ResourceError && error != QSerialPort::ReadError)
+    if (m_writing || (error != QSerialPort::ResourceError && error != QSerialPort::ReadError))
         return;
     if (!m_port->isOpen())
         return;
@@ -199,7 +216,7 @@ CommError QtCommComponent::failure(CommErrorCode code, const QString &detail) co
 {
     if (m_port->isOpen())
         return makeCommError(code, m_openPort, m_openDevice, detail);
-    return makeCommError(code, m_commPort, devicePathForPort(m_commPort), detail);
+    return makeCommError(code, m_commPort, deviceForPort(m_commPort).path, detail);
 }
 
 } // namespace talvor

@@ -44,6 +44,8 @@ private:
     // Bytes received before the device vanished; the next input() hands them out.
     QByteArray m_keptInput;
     std::optional<CommError> m_deviceLost;
+    // Set while output() hands bytes over: a failure then is a refused write, not a lost device.
+    bool m_writing = false;
 
     static constexpr int kDefaultPort = 1;
     static constexpr qint32 kBaudRate = 19200;

@@ -122,24 +122,23 @@ void MainWindow::saveHandshakeChoice()
                                                            : QStringLiteral("0"));
 }
 
-void MainWindow::showLostDevice()
+void MainWindow::showLostDevice(const CommError &lost)
 {
     // The component closed a port whose device vanished; say why the link dropped and let the
     // user choose the handshake again for the next connect.
-    if (const auto lost = m_comm->takeDeviceLost()) {
-        setErrorLine(errorLineText(*lost));
-        m_controls.chkRTSCTS->setEnabled(true);
-    }
+    setErrorLine(errorLineText(lost));
+    m_controls.chkRTSCTS->setEnabled(true);
 }
 
 void MainWindow::receivePoll()
 {
-    showLostDevice();
     const PollOutcome outcome = runReceivePoll(*m_comm, m_decoder, m_log);
     showLineStates(m_controls, outcome.lines);
     if (outcome.received)
         m_controls.RichTextBox1->refresh();
     showReports(m_controls, outcome.reports);
+    if (outcome.lost)
+        showLostDevice(*outcome.lost);
 }
 
 void MainWindow::sendCommand(quint8 byte)

@@ -60,7 +60,7 @@ protected:
 private:
     void connectEvents();
     void sendCommand(quint8 byte);
-    void showLostDevice();
+    void showLostDevice(const CommError &lost);
 
     Controls m_controls;
     std::unique_ptr<CommComponent> m_comm;

@@ -212,17 +212,41 @@ private slots:
                 c.lblFehler->fontMetrics().horizontalAdvance(c.lblFehler->text()));
     }
 
+    void unpluggedDeviceIsShownAtTheNextTick_data()
+    {
+        QTest::addColumn<QByteArray>("lastBytes"); // sent just before the device vanished
+        QTest::addColumn<QByteArray>("log");
+        QTest::addColumn<QString>("lblRaw5");
+        QTest::newRow("nothing waiting") << QByteArray() << QByteArray() << QString();
+        QTest::newRow("a frame") << QByteArray::fromHex("FC0512 34FF")
+                                 << QByteArray("FC 05 12 34 FF ") << "FC 05 12 34 FF";
+        QTest::newRow("a frame and a half")
+            << QByteArray::fromHex("FC0512 34FF FE07") << QByteArray("FC 05 12 34 FF\r\nFE 07 ")
+            << "FC 05 12 34 FF";
+    }
+
     void unpluggedDeviceIsShownAtTheNextTick()
     {
+        QFETCH(QByteArray, lastBytes);
+        QFETCH(QByteArray, log);
+        QFETCH(QString, lblRaw5);
         auto device = std::make_unique<test::PtyPair>();
         test::setPortDevice(1, device->slavePath());
         Controls &c = startReal();
         c.cmdOpen->click();
         QTRY_COMPARE(c.Shape1->fillStyle(), Shape::Solid);
+        // The device sends its last bytes and vanishes between two ticks.
+        m_window->pollTimer().stop();
+        QVERIFY(device->writeMaster(lastBytes));
+        QTRY_COMPARE(m_window->comm().inBufferCount().value(), lastBytes.size());
         device->closeMaster();
+        QTRY_VERIFY(!portOpen());
+        m_window->pollTimer().start();
         QTRY_VERIFY(c.lblFehler->text().startsWith("Fehler 9 "));
+        // The tick that shows the loss has put those bytes into the log and the table.
+        QCOMPARE(m_window->trafficLog().text(), log);
+        QCOMPARE(c.lblRaw[5]->text(), lblRaw5);
         QVERIFY(c.chkRTSCTS->isEnabled());
-        QVERIFY(!portOpen());
         QTRY_COMPARE(c.Shape1->fillStyle(), Shape::Transparent);
         // It is shown once; the user's next action empties it.
         c.cmdClose->click();

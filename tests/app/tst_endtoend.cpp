@@ -16,6 +16,8 @@
 #include <QRegularExpression>
 #include <QTest>
 
+#include <termios.h>
+
 using namespace talvor;
 
 namespace {
@@ -215,6 +217,46 @@ private slots:
         c.cmdSend->click();
         QCOMPARE(c.lblFehler->text(), QStringLiteral("Fehler 8 Senden an COM 1 fehlgeschlagen."));
         QCOMPARE(log(), QStringLiteral("FF "));
+    }
+
+    void stoppedOutputIsASendFailure_data()
+    {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<QByteArray>("sent");
+        QTest::newRow("sys info") << "cmdInfo" << bytes("60");
+        QTest::newRow("request 3") << "cmdInit(3)" << bytes("43");
+        QTest::newRow("typed byte") << "cmdSend" << bytes("60");
+    }
+
+    void stoppedOutputIsASendFailure()
+    {
+        QFETCH(QString, button);
+        QFETCH(QByteArray, sent);
+        Controls &c = startConnected();
+        auto *b = m_window->findChild<QPushButton *>(button);
+        // The device side takes no more bytes, as a device holding CTS low under RTS/CTS.
+        QCOMPARE(::tcflow(m_device->slaveFd(), TCOOFF), 0);
+        for (int click = 0; click < 2; ++click) {
+            QElapsedTimer clock;
+            clock.start();
+            b->click();
+            // A blocking write would hang the window until the device took the byte.
+            QVERIFY(clock.elapsed() < 1000);
+            QVERIFY2(c.lblFehler->text().startsWith("Fehler 8 ") &&
+                         c.lblFehler->text().contains("nimmt keine Daten an"),
+                     qPrintable(c.lblFehler->text()));
+            QVERIFY(portIsOpen());
+        }
+        QTest::qWait(150);
+        QVERIFY(portIsOpen());
+        QVERIFY(c.lblFehler->text().startsWith("Fehler 8 "));
+        QVERIFY(!log().contains("->"));
+
+        // Taking bytes again, the device gets the next click's byte, and never the refused ones.
+        QCOMPARE(::tcflow(m_device->slaveFd(), TCOON), 0);
+        b->click();
+        QCOMPARE(c.lblFehler->text(), QString());
+        QCOMPARE(m_device->readMaster(16, 300), sent);
     }
 
     void sendMarkerStandsBeforeTheAnswer()

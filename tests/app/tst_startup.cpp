@@ -13,8 +13,11 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QTest>
+
+#include <signal.h>
 
 using namespace talvor;
 
@@ -28,6 +31,19 @@ void store(const QString &key, const QVariant &value)
     else
         s.remove("Port/" + key);
     s.sync();
+}
+
+// Whether the process has a handler of its own for `signal` (Linux: the SigCgt mask).
+bool catchesSignal(qint64 pid, int signal)
+{
+    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
+    if (!status.open(QIODevice::ReadOnly))
+        return false;
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith("SigCgt:"))
+            return (line.mid(7).trimmed().toULongLong(nullptr, 16) >> (signal - 1)) & 1;
+    }
+    return false;
 }
 
 QVariant stored(const QString &key)
@@ -197,6 +213,78 @@ private slots:
         start();
         QVERIFY(m_window->close());
         QCOMPARE(stored("PortNumber").toString(), QStringLiteral("0"));
+    }
+
+    void shutDownKeepsEntriesThatAreNotText_data()
+    {
+        // The file as the user's editor left it, and the lines that must still stand in it.
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QByteArrayList>("kept");
+        QTest::newRow("device path") << QByteArray("[Devices]\nCOM2=/dev/tty\xE4\xF6\n")
+                                     << QByteArrayList{"COM2=/dev/tty\xE4\xF6", "PortNumber=0"};
+        QTest::newRow("among others")
+            << QByteArray("[Devices]\nCOM1=/dev/ttyUSB0\nCOM2=/dev/\xFF\nCOM3=/dev/ttyACM0\n")
+            << QByteArrayList{"COM1=/dev/ttyUSB0", "COM2=/dev/\xFF", "COM3=/dev/ttyACM0"};
+        QTest::newRow("CR LF line ends") << QByteArray("[Devices]\r\nCOM2 = /dev/tty\xE4\r\n")
+                                         << QByteArrayList{"COM2 = /dev/tty\xE4", "PortNumber=0"};
+        QTest::newRow("in another section") << QByteArray("[Notes]\nbench=Pr\xFC"
+                                                          "fplatz 3\n")
+                                            << QByteArrayList{"bench=Pr\xFC"
+                                                              "fplatz 3",
+                                                              "PortNumber=0"};
+        // A value that the program writes itself is replaced.
+        QTest::newRow("the port choice")
+            << QByteArray("[Port]\nPortNumber=\xE4\n") << QByteArrayList{"PortNumber=0"};
+    }
+
+    void shutDownKeepsEntriesThatAreNotText()
+    {
+        QFETCH(QByteArray, file);
+        QFETCH(QByteArrayList, kept);
+        test::writeSettingsFile(file);
+        start();
+        QVERIFY(m_window->close());
+        const QByteArrayList lines = test::settingsFileContents().split('\n');
+        for (const QByteArray &line : kept)
+            QVERIFY2(lines.contains(line), test::settingsFileContents().constData());
+        QVERIFY(!test::settingsFileContents().contains("\xEF\xBF\xBD"));
+    }
+
+    void signalEndsTheProgramLikeClosingTheWindow_data()
+    {
+        QTest::addColumn<int>("signal");
+        QTest::newRow("SIGTERM") << SIGTERM;
+        QTest::newRow("SIGINT") << SIGINT;
+        QTest::newRow("SIGHUP") << SIGHUP;
+    }
+
+    void signalEndsTheProgramLikeClosingTheWindow()
+    {
+        QFETCH(int, signal);
+        // The real program with a settings folder of its own, where "&H2" chooses COM 3; only the
+        // shut-down writes the choice back, as "2".
+        QTemporaryDir home;
+        QVERIFY(QDir().mkpath(home.filePath("MOXT")));
+        const QString file = home.filePath("MOXT/MOXT.conf");
+        QFile conf(file);
+        QVERIFY(conf.open(QIODevice::WriteOnly));
+        conf.write("[Port]\nPortNumber=&H2\n");
+        conf.close();
+        QProcess program;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("QT_QPA_PLATFORM", "offscreen");
+        environment.insert("XDG_CONFIG_HOME", home.path());
+        program.setProcessEnvironment(environment);
+        program.start(TALVOR_TESTER, {});
+        QVERIFY(program.waitForStarted());
+        QTRY_VERIFY_WITH_TIMEOUT(catchesSignal(program.processId(), signal), 10000);
+
+        QCOMPARE(::kill(pid_t(program.processId()), signal), 0);
+        QVERIFY(program.waitForFinished(10000));
+        QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(program.exitCode(), 0);
+        QCOMPARE(QSettings(file, QSettings::IniFormat).value("Port/PortNumber").toString(),
+                 QStringLiteral("2"));
     }
 
     void unreadableStoreStartsWithDefaultsAndClosesQuietly()

@@ -37,6 +37,7 @@ private slots:
     void bytesPassUnchanged();
     void laterBytesComeWithNextRead();
     void longBurstArrivesInOrder();
+    void deviceLostClosesPort_data();
     void deviceLostClosesPort();
     void deviceLostKeepsReceivedBytes();
     void deviceLostDoesNotSpin();
@@ -115,13 +116,26 @@ void TestCommTraffic::longBurstArrivesInOrder()
     QCOMPARE(received, sent);
 }
 
+void TestCommTraffic::deviceLostClosesPort_data()
+{
+    QTest::addColumn<bool>("byWrite");
+
+    QTest::newRow("found while reading") << false;
+    // A write refused by a device that is still there keeps the port open; this one is gone.
+    QTest::newRow("found by a write") << true;
+}
+
 void TestCommTraffic::deviceLostClosesPort()
 {
+    QFETCH(bool, byWrite);
+
     PtyPair pty;
     QtCommComponent component;
     QCOMPARE(openOn(component, pty), CommStatus());
 
     pty.closeMaster();
+    if (byWrite)
+        QCOMPARE(component.output("\x60").value_or(CommError()).number, 9);
     QTest::qWait(100); // two ticks at most
     QCOMPARE(component.portOpen().value(), false);
 

@@ -1,5 +1,6 @@
 #include "commtesting.h"
 
+#include <QDir>
 #include <QScopeGuard>
 
 #include <functional>
@@ -18,14 +19,14 @@ class TestQtCommComponent : public QObject {
     Q_OBJECT
 
 private slots:
-    void initTestCase() { isolateSettings(m_configHome); }
+    void initTestCase();
     void opensAndCloses();
     void lineSettings_data();
     void lineSettings();
     void invalidPortNumber_data();
     void invalidPortNumber();
-    void missingDevice_data();
-    void missingDevice();
+    void deviceNotOpened_data();
+    void deviceNotOpened();
     void permissionDenied();
     void busyDevice();
     void openTwice();
@@ -33,8 +34,36 @@ private slots:
     void closedPortOperations();
 
 private:
+    QString linkOfLength(const QString &target, int length) const;
+
     QTemporaryDir m_configHome;
+    PtyPair m_device;
 };
+
+void TestQtCommComponent::initTestCase()
+{
+    // permissionDenied opens the device as user nobody, who must still read the port's entry:
+    // this test keeps its settings in a folder that anybody may enter, wherever the build lies.
+    qputenv("XDG_CONFIG_HOME", m_configHome.path().toLocal8Bit());
+    const QString settingsDir = m_configHome.filePath(QStringLiteral("MOXT"));
+    QVERIFY(QDir().mkpath(settingsDir));
+    for (const QString &dir : {m_configHome.path(), settingsDir})
+        QVERIFY(QFile::setPermissions(dir, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
+                                               QFile::ReadGroup | QFile::ExeGroup |
+                                               QFile::ReadOther | QFile::ExeOther));
+}
+
+// A link to `target` whose path has exactly `length` bytes.
+QString TestQtCommComponent::linkOfLength(const QString &target, int length) const
+{
+    QString path = m_configHome.filePath(QStringLiteral("long%1").arg(length));
+    while (length - path.size() > 120)
+        path += QLatin1Char('/') + QString(100, QLatin1Char('d'));
+    if (!QDir().mkpath(path))
+        return {};
+    path += QLatin1Char('/') + QString(length - path.size() - 1, QLatin1Char('l'));
+    return QFile::link(target, path) ? path : QString();
+}
 
 void TestQtCommComponent::opensAndCloses()
 {
@@ -111,33 +140,49 @@ void TestQtCommComponent::invalidPortNumber()
     QCOMPARE(component.portOpen().value(), false);
 }
 
-void TestQtCommComponent::missingDevice_data()
+void TestQtCommComponent::deviceNotOpened_data()
 {
     QTest::addColumn<int>("port");
-    QTest::addColumn<QString>("configured"); // null: no entry, so /dev/ttyS<port-1>
-    QTest::addColumn<QString>("device");
+    QTest::addColumn<QByteArray>("entry"); // the port's line under [Devices]; null: none
+    QTest::addColumn<int>("failure");      // 0: opens
+    QTest::addColumn<QStringList>("named");
 
     const QString gone = m_configHome.filePath(QStringLiteral("ttyUSB9"));
-    QTest::newRow("configured adapter unplugged") << 9 << gone << gone;
-    QTest::newRow("default path") << 200 << QString() << "/dev/ttyS199";
+    QTest::newRow("configured adapter unplugged")
+        << 9 << gone.toLocal8Bit() << 2 << QStringList{gone};
+    QTest::newRow("default path") << 200 << QByteArray() << 2 << QStringList{"/dev/ttyS199"};
+    // An entry that names no device opens nothing, least of all /dev/ttyS3.
+    QTest::newRow("empty entry") << 4 << QByteArray("") << 2 << QStringList{"COM4=", "leer"};
+    QTest::newRow("blanks only") << 4 << QByteArray("  \t") << 2 << QStringList{"COM4=", "leer"};
+    QTest::newRow("not UTF-8") << 4 << QByteArray("/dev/tty\xE4") << 2
+                               << QStringList{"COM4=", "UTF-8"};
+    // QSerialPort names its lock file "LCK.." and the path: one byte more than a file name holds.
+    const QString tooLong = linkOfLength(m_device.slavePath(), 251);
+    QTest::newRow("path too long to lock")
+        << 5 << tooLong.toLocal8Bit() << 12 << QStringList{"(251 Byte, höchstens 250)", "COM5="};
+    const QString longest = linkOfLength(m_device.slavePath(), 250);
+    QTest::newRow("longest path") << 5 << longest.toLocal8Bit() << 0 << QStringList();
 }
 
-void TestQtCommComponent::missingDevice()
+void TestQtCommComponent::deviceNotOpened()
 {
     QFETCH(int, port);
-    QFETCH(QString, configured);
-    QFETCH(QString, device);
+    QFETCH(QByteArray, entry);
+    QFETCH(int, failure);
+    QFETCH(QStringList, named);
 
-    test::setPortDevice(port, configured);
+    writeSettingsFile(entry.isNull()
+                          ? QByteArray()
+                          : "[Devices]\nCOM" + QByteArray::number(port) + '=' + entry + '\n');
     QtCommComponent component;
     component.setCommPort(port);
     const CommStatus failed = component.setPortOpen(true);
-    QVERIFY(failed);
-    QCOMPARE(failed->number, 2);
-    QVERIFY2(failed->description.contains(device), qPrintable(failed->description));
-    QVERIFY2(failed->description.contains(QStringLiteral("COM %1").arg(port)),
-             qPrintable(failed->description));
-    QCOMPARE(component.portOpen().value(), false);
+    QCOMPARE(failed ? failed->number : 0, failure);
+    QCOMPARE(component.portOpen().value(), !failed);
+    if (!failed)
+        return;
+    for (const QString &text : named + QStringList{QStringLiteral("COM %1").arg(port)})
+        QVERIFY2(failed->description.contains(text), qPrintable(failed->description));
 }
 
 void TestQtCommComponent::permissionDenied()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QFile>
 #include <QSettings>
 #include <QString>
 #include <QTemporaryDir>
@@ -35,6 +36,26 @@ inline void clearSettings()
                        QStringLiteral("MOXT"));
     settings.clear();
     settings.sync();
+}
+
+// Replaces the user's MOXT settings file with these bytes, as a text editor would.
+inline void writeSettingsFile(const QByteArray &contents)
+{
+    // An empty file makes QSettings read the file again at its next use, however soon.
+    clearSettings();
+    QFile file(QSettings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("MOXT"),
+                         QStringLiteral("MOXT"))
+                   .fileName());
+    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        file.write(contents);
+}
+
+inline QByteArray settingsFileContents()
+{
+    QFile file(QSettings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("MOXT"),
+                         QStringLiteral("MOXT"))
+                   .fileName());
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 } // namespace talvor::test
