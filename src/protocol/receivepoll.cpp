@@ -28,6 +28,7 @@ PollOutcome runReceivePoll(CommComponent &comm, ReportDecoder &decoder, TrafficL
                 decoder.append(chunk.value());
                 log.appendReceived(chunk.value());
                 outcome.received = true;
+                outcome.chunk = chunk.value();
             }
         }
     }

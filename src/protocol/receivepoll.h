@@ -18,6 +18,7 @@ struct LineStates {
 struct PollOutcome {
     LineStates lines;
     bool received = false;           // bytes were read and written into the log
+    QByteArray chunk;                // the bytes read
     std::span<const Report> reports; // valid until the decoder runs again
 };
 
