@@ -169,10 +169,10 @@ bool SimLoop::serveOnce()
         sendUnsolicited(now);
     if (m_options.streamRate > 0 && !m_streamDone)
         feedStream(now);
-    if (m_replay && !feedReplay(now))
-        return false;
+    if (m_replay)
+        feedReplay(now);
     writeReady();
-    return true;
+    return !m_replay || !replayOver();
 }
 
 void SimLoop::readCommands(Clock::time_point now)
@@ -255,9 +255,8 @@ Clock::time_point SimLoop::replayDue(const ReplayChunk &chunk) const
     return m_replayStart + duration_cast<Clock::duration>(at);
 }
 
-// Queues the recorded bytes that are due; false once the replay is over and the program at the
-// other end has had its time to read the last bytes.
-bool SimLoop::feedReplay(Clock::time_point now)
+// Queues the recorded bytes that are due.
+void SimLoop::feedReplay(Clock::time_point now)
 {
     while (m_nextChunk && replayDue(*m_nextChunk) <= now &&
            m_queue.pendingBytes() < kReplayBacklog) {
@@ -270,13 +269,20 @@ bool SimLoop::feedReplay(Clock::time_point now)
             m_replayStart = now;
         }
     }
+}
+
+// True once every recorded byte went out and the program at the other end had its time to read
+// the last ones.
+bool SimLoop::replayOver()
+{
     if (m_nextChunk || m_queue.pendingBytes() > 0)
-        return true;
+        return false;
+    const auto now = Clock::now();
     if (!m_replayEnd) {
         log("replay finished");
         m_replayEnd = now;
     }
-    return now < *m_replayEnd + kReplayGrace;
+    return now >= *m_replayEnd + kReplayGrace;
 }
 
 void SimLoop::writeReady()

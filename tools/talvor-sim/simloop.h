@@ -31,7 +31,8 @@ private:
     void answer(std::uint8_t command, Clock::time_point now);
     void sendUnsolicited(Clock::time_point now);
     void feedStream(Clock::time_point now);
-    bool feedReplay(Clock::time_point now);
+    void feedReplay(Clock::time_point now);
+    bool replayOver();
     Clock::time_point replayDue(const ReplayChunk &chunk) const;
     void writeReady();
     void record(std::span<const std::uint8_t> bytes);
