@@ -215,14 +215,13 @@ CommStatus TrafficRecorder::writeOut(const QByteArray &text)
     QFile file(m_path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::ExistingOnly |
                    QIODevice::Unbuffered)) {
-        const QString folder = QFileInfo(m_path).absolutePath();
-        return writeError(m_path,
-                          QDir(folder).exists()
-                              ? QStringLiteral("Datei nicht mehr vorhanden")
-                              : QStringLiteral("Ordner %1 nicht mehr vorhanden").arg(folder));
+        return writeError(m_path, QFileInfo(m_path).dir().exists()
+                                      ? QStringLiteral("Datei fehlt")
+                                      : QStringLiteral("Ordner fehlt"));
     }
+    // Qt does not tell the cause of a short write; a full disk or a size limit it is.
     if (file.write(text) != text.size())
-        return writeError(m_path, file.errorString());
+        return writeError(m_path, QStringLiteral("Datenträger voll"));
     return {};
 }
 

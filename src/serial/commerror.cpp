@@ -74,8 +74,7 @@ QString describe(CommErrorCode code, int port, const QString &device)
                               "Handshake) und 2 (RTS/CTS).")
             .arg(name);
     case CommErrorCode::FileWriteFailed:
-        return QStringLiteral("%1 kann nicht geschrieben werden; das bisher Geschriebene bleibt. "
-                              "Ordner und freien Platz prüfen.")
+        return QStringLiteral("%1 kann nicht geschrieben werden. Ordner und freien Platz prüfen.")
             .arg(device);
     }
     return {};

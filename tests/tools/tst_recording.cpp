@@ -50,7 +50,8 @@ Recording parseRecording(const QString &path)
         const QByteArrayList fields = line.split(' ');
         if (fields.size() < 2)
             continue;
-        const QDateTime time = QDateTime::fromString(QString::fromLatin1(fields[0]), Qt::ISODateWithMs);
+        const QDateTime time =
+            QDateTime::fromString(QString::fromLatin1(fields[0]), Qt::ISODateWithMs);
         r.timesInOrder = r.timesInOrder && time.isValid() && !(time < last);
         last = time;
         const QByteArray bytes = QByteArray::fromHex(fields.mid(2).join());
@@ -197,13 +198,16 @@ private slots:
     void faultEndsTheRecording_data()
     {
         QTest::addColumn<Fault>("fault");
-        QTest::newRow("folder moved away") << Fault::FolderMovedAway;
-        QTest::newRow("disk full") << Fault::DiskFull;
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("folder moved away")
+            << Fault::FolderMovedAway << "(Mitschnitt beendet: Ordner fehlt)";
+        QTest::newRow("disk full") << Fault::DiskFull << "(Mitschnitt beendet: Datenträger voll)";
     }
 
     void faultEndsTheRecording()
     {
         QFETCH(Fault, fault);
+        QFETCH(QString, reason);
         const test::PtyPair pty;
         QVERIFY(pty.isValid());
         test::setPortDevice(1, pty.slavePath());
@@ -227,6 +231,7 @@ private slots:
         QVERIFY(pty.writeMaster(QByteArray::fromHex("FC020007FF").repeated(400)));
         QTRY_VERIFY_WITH_TIMEOUT(c.lblFehler->text().startsWith("Fehler 12 rec.txt "), 5000);
         limit.reset();
+        QVERIFY2(c.lblFehler->text().endsWith(reason), qPrintable(c.lblFehler->text()));
         QVERIFY(!m_window->windowTitle().contains("Mitschnitt"));
         QVERIFY(!m_window->recording().stopAction()->isEnabled());
         QVERIFY(!m_window->recording().startAction()->isChecked());
