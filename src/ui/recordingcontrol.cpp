@@ -55,7 +55,10 @@ RecordingControl::RecordingControl(MainWindow &window)
 
 QString RecordingControl::defaultFileName(const QString &prefix)
 {
-    const QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    // Qt names ~/Documents also where it does not exist; the dialog would then open elsewhere.
+    if (!QDir(folder).exists())
+        folder = QDir::homePath();
     const QString stamp =
         QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd-HHmmss"));
     return QDir(folder).filePath(QStringLiteral("%1-%2.txt").arg(prefix, stamp));
