@@ -5,6 +5,7 @@
 #   ./setup.sh test                     check the code's format, build and run every test, then
 #                                       build them again with AddressSanitizer and UBSan and run
 #                                       them there
+#   ./setup.sh package                  build the Debian package build/talvor-tester_*.deb
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -43,7 +44,8 @@ run)
     run_demo "$@"
     ;;
 test)
-    install_missing "${base_packages[@]}" clang-format
+    install_missing "${base_packages[@]}" "${package_packages[@]}" "${package_test_packages[@]}" \
+        clang-format
     check_format
     build build
     QT_QPA_PLATFORM=offscreen ctest --test-dir build --output-on-failure -j"$(nproc)"
@@ -53,8 +55,13 @@ test)
     ASAN_OPTIONS=detect_stack_use_after_return=1 UBSAN_OPTIONS=print_stacktrace=1 \
         QT_QPA_PLATFORM=offscreen ctest --test-dir build-asan --output-on-failure -j"$(nproc)"
     ;;
+package)
+    install_missing "${base_packages[@]}" "${package_packages[@]}"
+    build build
+    (cd build && cpack)
+    ;;
 *)
-    echo "usage: $0 run [--real] [arguments] | $0 test" >&2
+    echo "usage: $0 run [--real] [arguments] | $0 test | $0 package" >&2
     exit 2
     ;;
 esac

@@ -18,4 +18,9 @@ install_missing() {
 }
 
 # The packages that every build of this project needs.
-base_packages=(cmake g++ make qt6-base-dev qt6-serialport-dev libgl-dev fonts-liberation2)
+base_packages=(cmake g++ make qt6-base-dev qt6-serialport-dev libgl-dev fonts-liberation2
+    librsvg2-bin)
+# What CPack needs for the Debian package (dpkg-shlibdeps, file), and what the packaging tests
+# check it with.
+package_packages=(dpkg-dev file)
+package_test_packages=(desktop-file-utils appstream lintian mandoc man-db xvfb python3-xlib)

@@ -4,10 +4,28 @@
 #include "startup.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QIcon>
+
+namespace {
+
+// The program's icon from the PNGs built into it, one for each size, so that none is scaled.
+QIcon programIcon()
+{
+    QIcon icon;
+    for (const QFileInfo &png : QDir(QStringLiteral(":/icon")).entryInfoList())
+        icon.addFile(png.filePath());
+    return icon;
+}
+
+} // namespace
 
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
+    // The desktop entry's id lets a Wayland desktop match the window to its menu entry and icon.
+    QApplication::setDesktopFileName(QStringLiteral(TALVOR_APP_ID));
+    QApplication::setWindowIcon(programIcon());
     talvor::SettingsStore settings;
     const auto window = talvor::openMainWindow(std::make_unique<talvor::QtCommComponent>(),
                                                settings, app.arguments().mid(1));
