@@ -75,31 +75,51 @@ cpu_share() {
         'BEGIN { printf "%.2f %% of one core", 100 * t / hz / s }'
 }
 
-for recording in no yes; do
+# Twice each, alternating, so that the spread between runs shows next to the difference.
+run=0
+for recording in no yes no yes; do
+    run=$((run + 1))
     start_run --stream 1920
-    [ "$recording" = yes ] && start_recording "$work/linerate.txt"
+    [ "$recording" = yes ] && start_recording "$work/linerate-$run.txt"
     connect_port
     echo "1,920 B/s for ${seconds} s, recording $recording: $(cpu_share)"
     stop_run
 done
-
-flood=50000000
-start_run --stream 100000000 --total "$flood"
-start_recording "$work/flood.txt"
-connect_port
-sent=0
-while :; do
-    sleep 2
-    now=$(stat -c %s "$work/sent.bin")
-    [ "$now" = "$sent" ] && break
-    sent=$now
+for file in "$work"/linerate-*.txt; do
+    awk '$2 == "RX" { rx += NF - 2 } END { printf "%s: %d bytes received recorded\n", FILENAME, rx }' \
+        "$file"
 done
-sleep 1
-menu_entry 3 # Mitschnitt beenden
-awk -v sent="$sent" '
-    $2 == "RX" { rx += NF - 2 }
-    $2 == "UNRECORDED" { missing += $3 }
-    END { printf "flood: %d bytes sent, %d recorded, %d counted as not recorded, %d unaccounted\n",
-                 sent, rx, missing, sent - rx - missing }' "$work/flood.txt"
-echo "recording: $(stat -c %s "$work/flood.txt") bytes of text"
-stop_run
+
+# flood RECORDING: 50 MB as fast as the tester takes them, with or without a recording.
+flood() {
+    start_run --stream 100000000 --total 50000000
+    [ "$1" = yes ] && start_recording "$work/flood.txt"
+    connect_port
+    local started finished cpu_before sent=0 now
+    started=$(date +%s.%N)
+    cpu_before=$(cpu_ticks "$tester")
+    while :; do
+        sleep 1
+        now=$(stat -c %s "$work/sent.bin")
+        [ "$now" = "$sent" ] && break
+        sent=$now
+        finished=$(date +%s.%N)
+    done
+    awk -v b="$sent" -v a="$started" -v z="$finished" -v r="$1" \
+        -v t=$(($(cpu_ticks "$tester") - cpu_before)) -v hz="$(getconf CLK_TCK)" \
+        'BEGIN { s = z - a; printf "flood, recording %s: %.1f MB/s (to within a second), tester %.0f %% of one core\n",
+                 r, b / s / 1e6, 100 * t / hz / s }'
+    if [ "$1" = yes ]; then
+        menu_entry 3 # Mitschnitt beenden
+        awk -v sent="$sent" '
+            $2 == "RX" { rx += NF - 2 }
+            $2 == "UNRECORDED" { missing += $3 }
+            END { printf "  %d bytes sent, %d recorded, %d counted as not recorded, %d unaccounted\n",
+                         sent, rx, missing, sent - rx - missing }' "$work/flood.txt"
+        echo "  recording: $(stat -c %s "$work/flood.txt") bytes of text"
+    fi
+    stop_run
+}
+
+flood no
+flood yes

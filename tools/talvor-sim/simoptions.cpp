@@ -301,8 +301,8 @@ Replaying a recording of Talvor-Tester ("Mitschnitt", format in README.md):
   --no-timing             Replay as fast as the device takes the bytes, without pauses.
   --loop                  Start again at the end of the file instead of exiting.
 
-Exit codes: 0 after a signal, 1 when the device cannot be set up or written or the recording
-cannot be opened, 2 for a wrong command line.
+Exit codes: 0 after a signal or at the end of a replay, 1 when the device cannot be set up or
+written or the recording cannot be opened, 2 for a wrong command line.
 )";
 }
 
