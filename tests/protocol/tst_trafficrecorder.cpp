@@ -36,8 +36,7 @@ private slots:
     {
         QFETCH(int, offsetSeconds);
         QFETCH(QByteArray, line);
-        const QDateTime time(QDate(2026, 12, 7), QTime(14, 3, 27, 45),
-                             QTimeZone(offsetSeconds));
+        const QDateTime time(QDate(2026, 12, 7), QTime(14, 3, 27, 45), QTimeZone(offsetSeconds));
         QCOMPARE(talvor::recordLine(time, "RX", "FC FF"), line);
     }
 

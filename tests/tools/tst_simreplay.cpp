@@ -43,16 +43,16 @@ private slots:
                         "2026-12-08T09:00:00.090+01:00 RX 03\n"
             << QStringList{"0 01", "0 02", "50 03"} << QList<int>{};
         QTest::newRow("unreadable lines")
-            << header + "2026-12-07T14:03:27.200+01:00 RX FC 0\n"   // cut off by a full disk
-                        "2026-12-07 14:03:27.200+01:00 RX FC\n"     // not the time's form
-                        "2026-13-07T14:03:27.200+01:00 RX FC\n"     // no such month
-                        "2026-12-07T14:03:27.200+01:00 RX\n"        // no bytes
-                        "2026-12-07T14:03:27.200+01:00 RX FCFF\n"   // no blank
-                        "2026-12-07T14:03:27.200+01:00 RX GG\n"     // not hex
-                        "2026-12-07T14:03:27.200+01:00 HELLO 01\n"  // unknown kind
+            << header + "2026-12-07T14:03:27.200+01:00 RX FC 0\n"  // cut off by a full disk
+                        "2026-12-07 14:03:27.200+01:00 RX FC\n"    // not the time's form
+                        "2026-13-07T14:03:27.200+01:00 RX FC\n"    // no such month
+                        "2026-12-07T14:03:27.200+01:00 RX\n"       // no bytes
+                        "2026-12-07T14:03:27.200+01:00 RX FCFF\n"  // no blank
+                        "2026-12-07T14:03:27.200+01:00 RX GG\n"    // not hex
+                        "2026-12-07T14:03:27.200+01:00 HELLO 01\n" // unknown kind
                         "2026-12-07T14:03:27.300+01:00 RX 0A\n"
                         "\n"
-                        "2026-12-07T14:03:27.400+01:00 RX 0B"       // no line break at the end
+                        "2026-12-07T14:03:27.400+01:00 RX 0B" // no line break at the end
             << QStringList{"0 0A", "100 0B"} << QList<int>{3, 4, 5, 6, 7, 8, 9};
     }
 
