@@ -159,9 +159,11 @@ void TrafficRecorder::record(QByteArrayView kind, QByteArrayView bytes, bool hex
         const std::lock_guard lock(m_mutex);
         if (m_failed || m_stopping)
             return;
-        // Three characters a byte, the time and the kind: the line's size, near enough.
+        // Three characters a byte, the time and the kind: the line's size, near enough. A writer
+        // with nothing to do takes any chunk, however large.
+        const qsizetype waiting = m_pending.size() + m_inFlight;
         const qsizetype size = hex ? bytes.size() * 3 + 40 : 0;
-        if (m_pending.size() + m_inFlight + size > m_limits.maxPending) {
+        if (waiting > 0 && waiting + size > m_limits.maxPending) {
             m_unrecorded += bytes.size();
             return;
         }
@@ -215,9 +217,10 @@ CommStatus TrafficRecorder::writeOut(const QByteArray &text)
     QFile file(m_path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::ExistingOnly |
                    QIODevice::Unbuffered)) {
-        return writeError(m_path, QFileInfo(m_path).dir().exists()
-                                      ? QStringLiteral("Datei fehlt")
-                                      : QStringLiteral("Ordner fehlt"));
+        const QFileInfo info(m_path);
+        return writeError(m_path, !info.dir().exists() ? QStringLiteral("Ordner fehlt")
+                                  : !info.exists()     ? QStringLiteral("Datei fehlt")
+                                                       : QStringLiteral("kein Schreibzugriff"));
     }
     // Qt does not tell the cause of a short write; a full disk or a size limit it is.
     if (file.write(text) != text.size())
