@@ -12,18 +12,18 @@ bool readOrFalse(const CommResult<bool> &result)
     return result.ok() && result.value();
 }
 
-// The waiting bytes into the receive buffer and the log; true when there were any.
-bool takeWaitingBytes(CommComponent &comm, ReportDecoder &decoder, TrafficLog &log)
+// The waiting bytes into the receive buffer and the log; empty when there were none.
+QByteArray takeWaitingBytes(CommComponent &comm, ReportDecoder &decoder, TrafficLog &log)
 {
     const CommResult<qint64> waiting = comm.inBufferCount();
     if (!waiting.ok() || waiting.value() <= 0)
-        return false;
+        return {};
     const CommResult<QByteArray> chunk = comm.input();
-    if (!chunk.ok() || chunk.value().isEmpty())
-        return false;
+    if (!chunk.ok())
+        return {};
     decoder.append(chunk.value());
     log.appendReceived(chunk.value());
-    return true;
+    return chunk.value();
 }
 
 } // namespace
@@ -39,8 +39,10 @@ PollOutcome runReceivePoll(CommComponent &comm, ReportDecoder &decoder, TrafficL
     }
     // A device that vanished since the last poll left the port closed, but the bytes it sent
     // last are still in the component: they are often the ones that tell what went wrong.
-    if (outcome.lines.open || outcome.lost)
-        outcome.received = takeWaitingBytes(comm, decoder, log);
+    if (outcome.lines.open || outcome.lost) {
+        outcome.chunk = takeWaitingBytes(comm, decoder, log);
+        outcome.received = !outcome.chunk.isEmpty();
+    }
     outcome.reports = decoder.decode();
     return outcome;
 }

@@ -19,6 +19,7 @@ struct LineStates {
 struct PollOutcome {
     LineStates lines;
     bool received = false;           // bytes were read and written into the log
+    QByteArray chunk;                // the bytes read
     std::span<const Report> reports; // valid until the decoder runs again
     std::optional<CommError> lost;   // the device vanished since the last poll
 };

@@ -1,6 +1,7 @@
 #include "mainwindow.h"
 
 #include "errorline.h"
+#include "recordingcontrol.h"
 #include "reportdisplay.h"
 #include "shape.h"
 #include "trafficlogview.h"
@@ -36,6 +37,9 @@ MainWindow::MainWindow(std::unique_ptr<CommComponent> comm, SettingsStore &setti
     m_controls.RichTextBox1->setLog(&m_log);
     m_timer.setObjectName(QStringLiteral("Timer1"));
     m_timer.setInterval(kPollInterval);
+    m_recording = new RecordingControl(*this);
+    m_controls.RichTextBox1->appendMenuActions(
+        {m_recording->startAction(), m_recording->stopAction(), m_recording->saveLogAction()});
     connectEvents();
 }
 
@@ -60,6 +64,11 @@ void MainWindow::connectEvents()
     connect(c.cmdSend, &QPushButton::clicked, this, &MainWindow::sendTypedByte);
 }
 
+TrafficRecorder &MainWindow::recorder()
+{
+    return m_recording->recorder();
+}
+
 void MainWindow::setErrorLine(const QString &text)
 {
     QLabel *line = m_controls.lblFehler;
@@ -78,6 +87,7 @@ void MainWindow::resetDisplay()
     resetDetectorTable(m_controls);
     m_log.clear();
     m_controls.RichTextBox1->refresh();
+    recorder().recordEvent(TrafficRecorder::Event::DisplayReset);
 }
 
 void MainWindow::updateSendButton()
@@ -99,8 +109,10 @@ void MainWindow::connectPort()
         setErrorLine(errorLineText(*outcome.error));
         return;
     }
-    if (outcome.opened)
+    if (outcome.opened) {
         m_controls.chkRTSCTS->setEnabled(false);
+        recorder().recordEvent(TrafficRecorder::Event::Connect, m_controls.cmbCOM->currentText());
+    }
 }
 
 void MainWindow::disconnectPort()
@@ -111,8 +123,10 @@ void MainWindow::disconnectPort()
         setErrorLine(errorLineText(*outcome.error));
         return;
     }
-    if (outcome.closed)
+    if (outcome.closed) {
         m_controls.chkRTSCTS->setEnabled(true);
+        recorder().recordEvent(TrafficRecorder::Event::Disconnect);
+    }
 }
 
 void MainWindow::saveHandshakeChoice()
@@ -128,14 +142,17 @@ void MainWindow::showLostDevice(const CommError &lost)
     // user choose the handshake again for the next connect.
     setErrorLine(errorLineText(lost));
     m_controls.chkRTSCTS->setEnabled(true);
+    recorder().recordEvent(TrafficRecorder::Event::DeviceLost);
 }
 
 void MainWindow::receivePoll()
 {
     const PollOutcome outcome = runReceivePoll(*m_comm, m_decoder, m_log);
     showLineStates(m_controls, outcome.lines);
-    if (outcome.received)
+    if (outcome.received) {
         m_controls.RichTextBox1->refresh();
+        recorder().recordReceived(outcome.chunk);
+    }
     showReports(m_controls, outcome.reports);
     if (outcome.lost)
         showLostDevice(*outcome.lost);
@@ -146,6 +163,8 @@ void MainWindow::sendCommand(quint8 byte)
     setErrorLine({});
     if (const CommStatus error = sendCommandByte(*m_comm, byte))
         setErrorLine(errorLineText(*error));
+    else
+        recorder().recordSent(QByteArrayView(&byte, 1));
 }
 
 void MainWindow::sendInitCommand(int index)
@@ -180,6 +199,7 @@ void MainWindow::sendTypedByte()
         setErrorLine(errorLineText(*error));
         return;
     }
+    recorder().recordSent(QByteArrayView(&byte, 1));
     m_log.appendMarker(m_controls.cmdSend->text().left(4).toLatin1());
     m_controls.RichTextBox1->refresh();
     receivePoll();
@@ -192,6 +212,7 @@ void MainWindow::closeEvent(QCloseEvent *event)
         m_unloaded = true;
         m_unload();
     }
+    m_recording->stopRecording();
     event->accept();
 }
 

@@ -15,6 +15,8 @@
 
 namespace talvor {
 
+class RecordingControl;
+class TrafficRecorder;
 class SettingsStore;
 
 // The one window of the program, frmMOXT in the design. It holds the controls, the poll timer
@@ -36,6 +38,7 @@ public:
     QTimer &pollTimer() { return m_timer; }
     ReportDecoder &decoder() { return m_decoder; }
     const TrafficLog &trafficLog() const { return m_log; }
+    RecordingControl &recording() { return *m_recording; }
 
     // Runs once when the window closes, by whatever means (the shut-down).
     void setUnloadHandler(std::function<void()> handler) { m_unload = std::move(handler); }
@@ -61,6 +64,7 @@ private:
     void connectEvents();
     void sendCommand(quint8 byte);
     void showLostDevice(const CommError &lost);
+    TrafficRecorder &recorder();
 
     Controls m_controls;
     std::unique_ptr<CommComponent> m_comm;
@@ -68,6 +72,7 @@ private:
     ReportDecoder m_decoder;
     TrafficLog m_log;
     QTimer m_timer;
+    RecordingControl *m_recording;
     std::function<void()> m_unload;
     bool m_unloaded = false;
 };

@@ -53,6 +53,14 @@ void TrafficLogView::setLog(const TrafficLog *log)
     setTopRow(0);
 }
 
+void TrafficLogView::appendMenuActions(const QList<QAction *> &actions)
+{
+    auto *separator = new QAction(this);
+    separator->setSeparator(true);
+    addAction(separator);
+    addActions(actions);
+}
+
 void TrafficLogView::refresh()
 {
     if (!m_log || m_log->revision() == m_seenRevision)

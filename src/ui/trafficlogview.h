@@ -20,6 +20,8 @@ public:
     explicit TrafficLogView(QWidget *parent = nullptr);
 
     void setLog(const TrafficLog *log);
+    // Entries that others add to the context menu, below the view's own, after a separator.
+    void appendMenuActions(const QList<QAction *> &actions);
     // Takes in the changes of the log since the last refresh; cheap when there are none.
     void refresh();
 

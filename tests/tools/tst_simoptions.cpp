@@ -82,6 +82,18 @@ void TestSimOptions::acceptsValidLines_data()
                o.recordPath = "/tmp/sent.bin";
                o.quiet = true;
            });
+    QTest::newRow("replay looped at double speed")
+        << QStringList{"--replay", "rec.txt", "--speed=2", "--loop"}
+        << defaultsWith([](SimOptions &o) {
+               o.replayPath = "rec.txt";
+               o.replaySpeed = 2;
+               o.replayLoop = true;
+           });
+    QTest::newRow("replay without timing")
+        << QStringList{"--no-timing", "--replay=rec.txt"} << defaultsWith([](SimOptions &o) {
+               o.replayPath = "rec.txt";
+               o.replayNoTiming = true;
+           });
     QTest::newRow("short help") << QStringList{"-h"}
                                 << defaultsWith([](SimOptions &o) { o.help = true; });
 }
@@ -126,6 +138,14 @@ void TestSimOptions::rejectsWrongLines_data()
     QTest::newRow("total without stream")
         << QStringList{"--total", "10"} << "--total needs --stream";
     QTest::newRow("empty link") << QStringList{"--link="} << "--link: expected a path";
+    QTest::newRow("speed 0") << QStringList{"--replay", "r", "--speed", "0"} << "--speed: expected";
+    QTest::newRow("loop without replay") << QStringList{"--loop"} << "--loop needs --replay";
+    QTest::newRow("speed and no timing")
+        << QStringList{"--replay", "r", "--speed", "2", "--no-timing"}
+        << "--speed and --no-timing exclude each other";
+    QTest::newRow("replay with noise")
+        << QStringList{"--replay", "r", "--noise"}
+        << "--replay sends the recording as it is and takes no --noise";
 }
 
 void TestSimOptions::rejectsWrongLines()
@@ -152,9 +172,9 @@ void TestSimOptions::helpNamesEveryOption()
                  qPrintable(name));
     }
     named.sort();
-    QCOMPARE(named,
-             (QStringList{"--help", "--link", "--noise", "--quiet", "--record", "--seed", "--split",
-                          "--split-pause", "--stream", "--total", "--unsolicited"}));
+    QCOMPARE(named, (QStringList{"--help", "--link", "--loop", "--no-timing", "--noise", "--quiet",
+                                 "--record", "--replay", "--seed", "--speed", "--split",
+                                 "--split-pause", "--stream", "--total", "--unsolicited"}));
 }
 
 QTEST_GUILESS_MAIN(TestSimOptions)

@@ -24,6 +24,11 @@ constexpr std::size_t kMaxWrite = 4096;
 constexpr std::size_t kStreamBacklog = 512;
 // After a stall (the reader too slow) the stream catches up by at most this much time.
 constexpr double kStreamBurstSeconds = 0.1;
+// A replay queues no more than this ahead of the device.
+constexpr std::size_t kReplayBacklog = 64 * 1024;
+// After the last replayed byte, the time the program at the other end gets to read it before
+// the device goes away.
+constexpr std::chrono::seconds kReplayGrace{1};
 
 [[noreturn]] void throwErrno(const std::string &what)
 {
@@ -85,6 +90,12 @@ SimLoop::SimLoop(const SimOptions &options, SimPty &pty, int stopFd)
     , m_device(SimDevice::fromSeed(options.seed))
     , m_shaper(options, options.seed)
 {
+    if (options.replayPath.empty())
+        return;
+    m_replayFile.open(options.replayPath, std::ios::binary);
+    if (!m_replayFile)
+        throwErrno("cannot open " + options.replayPath);
+    m_replay.emplace(m_replayFile, options.replayPath, std::cerr);
 }
 
 void SimLoop::run()
@@ -121,6 +132,12 @@ void SimLoop::startSession(Clock::time_point now)
         m_nextUnsolicited = now + seconds(1.0 / m_options.unsolicitedRate);
     m_streamClock = now;
     m_streamCredit = 0;
+    if (m_replay) {
+        m_replay->rewind();
+        m_nextChunk = m_replay->next();
+        m_replayStart = now;
+        m_replayEnd.reset();
+    }
     log("device opened");
 }
 
@@ -152,8 +169,10 @@ bool SimLoop::serveOnce()
         sendUnsolicited(now);
     if (m_options.streamRate > 0 && !m_streamDone)
         feedStream(now);
+    if (m_replay)
+        feedReplay(now);
     writeReady();
-    return true;
+    return !m_replay || !replayOver();
 }
 
 void SimLoop::readCommands(Clock::time_point now)
@@ -161,8 +180,12 @@ void SimLoop::readCommands(Clock::time_point now)
     std::uint8_t buffer[256];
     const ssize_t count = read(m_pty.fd(), buffer, sizeof buffer);
     // Nothing (or EIO as the other side closes): the next poll tells which.
-    for (ssize_t i = 0; i < count; ++i)
-        answer(buffer[i], now);
+    for (ssize_t i = 0; i < count; ++i) {
+        if (m_replay)
+            log("received " + hexByte(buffer[i]) + ": ignored while replaying");
+        else
+            answer(buffer[i], now);
+    }
 }
 
 void SimLoop::answer(std::uint8_t command, Clock::time_point now)
@@ -224,6 +247,44 @@ void SimLoop::feedStream(Clock::time_point now)
     }
 }
 
+Clock::time_point SimLoop::replayDue(const ReplayChunk &chunk) const
+{
+    if (m_options.replayNoTiming)
+        return m_replayStart;
+    const duration<double, std::milli> at(double(chunk.at.count()) / m_options.replaySpeed);
+    return m_replayStart + duration_cast<Clock::duration>(at);
+}
+
+// Queues the recorded bytes that are due.
+void SimLoop::feedReplay(Clock::time_point now)
+{
+    while (m_nextChunk && replayDue(*m_nextChunk) <= now &&
+           m_queue.pendingBytes() < kReplayBacklog) {
+        m_queue.push({Chunk{std::move(m_nextChunk->bytes)}}, now);
+        m_nextChunk = m_replay->next();
+        if (!m_nextChunk && m_options.replayLoop) {
+            log("replay finished, starting again");
+            m_replay->rewind();
+            m_nextChunk = m_replay->next();
+            m_replayStart = now;
+        }
+    }
+}
+
+// True once every recorded byte went out and the program at the other end had its time to read
+// the last ones.
+bool SimLoop::replayOver()
+{
+    if (m_nextChunk || m_queue.pendingBytes() > 0)
+        return false;
+    const auto now = Clock::now();
+    if (!m_replayEnd) {
+        log("replay finished");
+        m_replayEnd = now;
+    }
+    return now >= *m_replayEnd + kReplayGrace;
+}
+
 void SimLoop::writeReady()
 {
     for (;;) {
@@ -271,6 +332,10 @@ int SimLoop::pollTimeout(Clock::time_point now) const
         const double wait = -m_streamCredit / static_cast<double>(m_options.streamRate);
         consider(m_streamClock + seconds(std::max(wait, 0.0)));
     }
+    if (m_nextChunk && m_queue.pendingBytes() < kReplayBacklog)
+        consider(replayDue(*m_nextChunk));
+    if (m_replayEnd)
+        consider(*m_replayEnd + kReplayGrace);
     return timeout;
 }
 

@@ -3,9 +3,12 @@
 #include "simdevice.h"
 #include "simoptions.h"
 #include "simpty.h"
+#include "simreplay.h"
 #include "simtraffic.h"
 
 #include <cstdint>
+#include <fstream>
+#include <optional>
 #include <span>
 #include <string>
 
@@ -28,6 +31,9 @@ private:
     void answer(std::uint8_t command, Clock::time_point now);
     void sendUnsolicited(Clock::time_point now);
     void feedStream(Clock::time_point now);
+    void feedReplay(Clock::time_point now);
+    bool replayOver();
+    Clock::time_point replayDue(const ReplayChunk &chunk) const;
     void writeReady();
     void record(std::span<const std::uint8_t> bytes);
     int pollTimeout(Clock::time_point now) const;
@@ -47,6 +53,11 @@ private:
     double m_streamCredit = 0;
     std::uint64_t m_streamSent = 0;
     bool m_streamDone = false;
+    std::ifstream m_replayFile;
+    std::optional<ReplayReader> m_replay;
+    std::optional<ReplayChunk> m_nextChunk;
+    Clock::time_point m_replayStart;
+    std::optional<Clock::time_point> m_replayEnd; // when the last bytes went out
 };
 
 } // namespace talvor::sim

@@ -107,6 +107,15 @@ std::string applyTotal(SimOptions &o, std::string_view v)
     return {};
 }
 
+std::string applySpeed(SimOptions &o, std::string_view v)
+{
+    const auto speed = toReal(v, 0.001, 1000.0);
+    if (!speed)
+        return rangeError("a factor from 0.001 to 1000", v);
+    o.replaySpeed = *speed;
+    return {};
+}
+
 constexpr OptionEntry kOptions[] = {
     {"help", ValueKind::None,
      [](SimOptions &o, std::string_view) {
@@ -134,6 +143,19 @@ constexpr OptionEntry kOptions[] = {
     {"unsolicited", ValueKind::Required, applyUnsolicited},
     {"stream", ValueKind::Required, applyStream},
     {"total", ValueKind::Required, applyTotal},
+    {"replay", ValueKind::Required,
+     [](SimOptions &o, std::string_view v) {
+         return applyPath(o.replayPath, v);
+     }},
+    {"speed", ValueKind::Required, applySpeed},
+    {"no-timing", ValueKind::None,
+     [](SimOptions &o, std::string_view) {
+         return (o.replayNoTiming = true, std::string());
+     }},
+    {"loop", ValueKind::None,
+     [](SimOptions &o, std::string_view) {
+         return (o.replayLoop = true, std::string());
+     }},
 };
 
 const OptionEntry *findOption(std::string_view name)
@@ -161,6 +183,18 @@ std::string checkCombinations(const SimOptions &o, const std::vector<std::string
         return "--total needs --stream";
     if (wasGiven("--split-pause") && !o.split)
         return "--split-pause needs --split";
+    for (const std::string_view name : {"--speed", "--no-timing", "--loop"}) {
+        if (wasGiven(name) && o.replayPath.empty())
+            return std::string(name) + " needs --replay";
+    }
+    if (wasGiven("--speed") && o.replayNoTiming)
+        return "--speed and --no-timing exclude each other";
+    if (!o.replayPath.empty()) {
+        for (const std::string_view name : {"--noise", "--split", "--unsolicited", "--stream"}) {
+            if (wasGiven(name))
+                return "--replay sends the recording as it is and takes no " + std::string(name);
+        }
+    }
     return {};
 }
 
@@ -254,8 +288,21 @@ Options:
   --total BYTES           Stop the stream at the end of the frame with which it reaches
                           BYTES bytes (its noise counted), then only answer commands.
 
-Exit codes: 0 after a signal, 1 when the device cannot be set up or written, 2 for a wrong
-command line.
+Replaying a recording of Talvor-Tester ("Mitschnitt", format in README.md):
+  --replay FILE           Send the bytes that the device sent in the recording (its RX
+                          lines), with the recorded pauses between them, starting when a
+                          program opens the device (again from the start at every open).
+                          Commands are read and ignored meanwhile. At the end of the file
+                          the simulator waits one second for the program to read the last
+                          bytes and exits with code 0. A line it cannot read is reported
+                          on standard error with its line number and skipped. The pause
+                          between two recordings appended to one file is left out.
+  --speed FACTOR          Replay FACTOR times as fast (0.001 to 1000, default 1).
+  --no-timing             Replay as fast as the device takes the bytes, without pauses.
+  --loop                  Start again at the end of the file instead of exiting.
+
+Exit codes: 0 after a signal or at the end of a replay, 1 when the device cannot be set up or
+written or the recording cannot be opened, 2 for a wrong command line.
 )";
 }
 
