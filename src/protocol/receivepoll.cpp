@@ -17,6 +17,7 @@ bool readOrFalse(const CommResult<bool> &result)
 PollOutcome runReceivePoll(CommComponent &comm, ReportDecoder &decoder, TrafficLog &log)
 {
     PollOutcome outcome;
+    QByteArray received;
     outcome.lines.open = readOrFalse(comm.portOpen());
     if (outcome.lines.open) {
         outcome.lines.rts = readOrFalse(comm.rtsEnable());
@@ -25,13 +26,14 @@ PollOutcome runReceivePoll(CommComponent &comm, ReportDecoder &decoder, TrafficL
         if (waiting.ok() && waiting.value() > 0) {
             const CommResult<QByteArray> chunk = comm.input();
             if (chunk.ok() && !chunk.value().isEmpty()) {
-                decoder.append(chunk.value());
-                log.appendReceived(chunk.value());
+                received = chunk.value();
+                log.appendReceived(received);
                 outcome.received = true;
             }
         }
     }
-    outcome.reports = decoder.decode();
+    // The chunk enters the receive buffer inside the decoder run, read where it lies.
+    outcome.reports = decoder.decodeLatest(received);
     return outcome;
 }
 

@@ -17,8 +17,9 @@ struct LineStates {
 
 struct PollOutcome {
     LineStates lines;
-    bool received = false;           // bytes were read and written into the log
-    std::span<const Report> reports; // valid until the decoder runs again
+    bool received = false; // bytes were read and written into the log
+    // Of the reports found, the last one of each cell; valid until the decoder runs again.
+    std::span<const Report> reports;
 };
 
 // One receive poll: the line states, the waiting bytes into the receive buffer and the traffic
