@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds talvor-bench in a Release tree (build-release) and runs it on the offscreen platform.
 #   bench/run.sh                   tick costs and throughputs, ours next to the literal way
-#   bench/run.sh --peak-memory     peak memory after 500 MB through the receive poll
+#   bench/run.sh --peak-memory     peak memory after 500 MB through the receive poll, then of
+#                                  ticks of 4 and 20 MB of frames and of noise, each run apart
 # Other arguments go to Google Benchmark (for example --benchmark_filter=tick).
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -10,4 +11,14 @@ source tools/build.sh
 install_missing "${base_packages[@]}" libbenchmark-dev
 build build-release talvor-bench -- -DCMAKE_BUILD_TYPE=Release -DTALVOR_BENCH=ON
 # One core: the receive poll runs on the one user-interface thread.
+if [ "${1:-}" = --peak-memory ]; then
+    status=0
+    taskset -c 0 build-release/talvor-bench "$@" || status=1
+    for megabytes in 4 20; do
+        for kind in frames noise; do
+            taskset -c 0 build-release/talvor-bench --big-ticks $megabytes $kind || status=1
+        done
+    done
+    exit $status
+fi
 exec taskset -c 0 build-release/talvor-bench "$@"

@@ -32,16 +32,29 @@ void TrafficLog::appendReceived(QByteArrayView bytes)
         startLine();
     bytes = skipUnseen(bytes);
     makeRoom(3 * bytes.size());
-    for (const char c : bytes) {
-        const auto byte = static_cast<uchar>(c);
-        if (m_endsWithFF && opensReport(byte)) {
+    // Line by line: the pairs up to the next line break are written in one go.
+    for (qsizetype start = 0; start < bytes.size();) {
+        if (breaksBefore(bytes, start)) {
             // The blank after FF becomes the line break.
             m_lines.back().chop(1);
             m_size -= 1;
             startLine();
         }
-        m_lines.back().append(kHexDigits[byte >> 4]).append(kHexDigits[byte & 0x0F]).append(' ');
-        m_endsWithFF = byte == kEndOfFrame;
+        qsizetype end = start + 1;
+        while (end < bytes.size() && !breaksBefore(bytes, end))
+            ++end;
+        QByteArray &line = m_lines.back();
+        const qsizetype written = line.size();
+        line.resize(written + 3 * (end - start));
+        char *out = line.data() + written;
+        for (qsizetype i = start; i < end; ++i) {
+            const auto byte = quint8(bytes[i]);
+            *out++ = kHexDigits[byte >> 4];
+            *out++ = kHexDigits[byte & 0x0F];
+            *out++ = ' ';
+        }
+        m_endsWithFF = quint8(bytes[end - 1]) == kEndOfFrame;
+        start = end;
     }
     m_size += 3 * bytes.size();
     enforceLimits();

@@ -51,7 +51,7 @@ private:
     static constexpr int kDefaultPort = 1;
     static constexpr qint32 kBaudRate = 19200;
     // At most this much is taken per poll, so that one poll's work stays bounded under a flood.
-    static constexpr qsizetype kMostPerPoll = 4 * 1024 * 1024;
+    static constexpr qsizetype kMostPerPoll = 1024 * 1024;
 };
 
 } // namespace talvor
