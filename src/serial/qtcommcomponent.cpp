@@ -183,9 +183,9 @@ CommResult<bool> QtCommComponent::modemLine(QSerialPort::PinoutSignal line) cons
     return error;
 }
 
-// Takes what the system holds for the port into m_keptInput, up to kMostPerPoll bytes; more stays
+// Takes what the port and the system hold into m_keptInput, up to kMostPerPoll bytes; more stays
 // there (a pseudo-terminal then makes the writer wait) and comes with the next poll. Nothing
-// arrived since the last read while the port's one-byte buffer is empty.
+// arrived since the last read while the port's buffer is empty.
 void QtCommComponent::gatherWaiting() const
 {
     if (!m_port->isOpen() || m_port->bytesAvailable() == 0)
@@ -198,7 +198,10 @@ void QtCommComponent::gatherWaiting() const
         m_keptInput += m_port->readAll();
     if (m_port->error() == QSerialPort::TimeoutError)
         m_port->clearError();
-    m_port->setReadBufferSize(1);
+    // A device at its line rate brings a hundred bytes per poll, and the port stays quiet until
+    // the next one. A stream that filled the system's buffer is read as it comes instead, up to
+    // kMostPerPoll waiting, so that it is not held to one system buffer per poll.
+    m_port->setReadBufferSize(m_keptInput.size() >= kStreaming ? kMostPerPoll : 1);
 }
 
 void QtCommComponent::handleError(QSerialPort::SerialPortError error)

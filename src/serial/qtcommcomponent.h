@@ -52,6 +52,8 @@ private:
     static constexpr qint32 kBaudRate = 19200;
     // At most this much is taken per poll, so that one poll's work stays bounded under a flood.
     static constexpr qsizetype kMostPerPoll = 1024 * 1024;
+    // More than a real port brings in one poll: the sender streams as fast as it can.
+    static constexpr qsizetype kStreaming = 4096;
 };
 
 } // namespace talvor
