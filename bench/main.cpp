@@ -1,5 +1,6 @@
 // talvor-bench: the cost of the receive poll on the real window, against the literal way of doing
-// it; with --peak-memory [MB], the peak memory after feeding that much (default 500 MB) instead.
+// it; with --peak-memory [MB], the peak memory after feeding that much (default 500 MB) instead;
+// with --big-ticks MB frames|noise, the peak memory of ticks that bring that much at once.
 
 #include "benchmarks.h"
 #include "benchwindow.h"
@@ -26,6 +27,10 @@ int main(int argc, char *argv[])
     if (argc >= 2 && std::strcmp(argv[1], "--peak-memory") == 0) {
         const long long megabytes = argc >= 3 ? std::stoll(argv[2]) : 500;
         return talvor::bench::runPeakMemory(window, megabytes) ? 0 : 1;
+    }
+    if (argc >= 4 && std::strcmp(argv[1], "--big-ticks") == 0) {
+        const bool noise = std::strcmp(argv[3], "noise") == 0;
+        return talvor::bench::runBigTicks(window, std::stoll(argv[2]), noise) ? 0 : 1;
     }
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))

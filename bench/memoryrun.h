@@ -11,4 +11,8 @@ class BenchWindow;
 // when the peak reaches 200 MB.
 bool runPeakMemory(BenchWindow &window, qint64 megabytes);
 
+// Ten ticks that each bring `megabytes` MB at once, of frames or of noise, as a fast virtual port
+// can between two ticks; reports the peak resident memory. Returns false when it reaches 100 MB.
+bool runBigTicks(BenchWindow &window, qint64 megabytes, bool noise);
+
 } // namespace talvor::bench

@@ -12,8 +12,8 @@ bool readOrFalse(const CommResult<bool> &result)
     return result.ok() && result.value();
 }
 
-// The waiting bytes into the receive buffer and the log; empty when there were none.
-QByteArray takeWaitingBytes(CommComponent &comm, ReportDecoder &decoder, TrafficLog &log)
+// The waiting bytes, written into the log; empty when there were none.
+QByteArray takeWaitingBytes(CommComponent &comm, TrafficLog &log)
 {
     const CommResult<qint64> waiting = comm.inBufferCount();
     if (!waiting.ok() || waiting.value() <= 0)
@@ -21,7 +21,6 @@ QByteArray takeWaitingBytes(CommComponent &comm, ReportDecoder &decoder, Traffic
     const CommResult<QByteArray> chunk = comm.input();
     if (!chunk.ok())
         return {};
-    decoder.append(chunk.value());
     log.appendReceived(chunk.value());
     return chunk.value();
 }
@@ -40,10 +39,11 @@ PollOutcome runReceivePoll(CommComponent &comm, ReportDecoder &decoder, TrafficL
     // A device that vanished since the last poll left the port closed, but the bytes it sent
     // last are still in the component: they are often the ones that tell what went wrong.
     if (outcome.lines.open || outcome.lost) {
-        outcome.chunk = takeWaitingBytes(comm, decoder, log);
+        outcome.chunk = takeWaitingBytes(comm, log);
         outcome.received = !outcome.chunk.isEmpty();
     }
-    outcome.reports = decoder.decode();
+    // The chunk enters the receive buffer inside the decoder run, read where it lies.
+    outcome.reports = decoder.decodeLatest(outcome.chunk);
     return outcome;
 }
 

@@ -18,10 +18,11 @@ struct LineStates {
 
 struct PollOutcome {
     LineStates lines;
-    bool received = false;           // bytes were read and written into the log
-    QByteArray chunk;                // the bytes read
-    std::span<const Report> reports; // valid until the decoder runs again
-    std::optional<CommError> lost;   // the device vanished since the last poll
+    bool received = false; // bytes were read and written into the log
+    QByteArray chunk;      // the bytes read
+    // Of the reports found, the last one of each cell; valid until the decoder runs again.
+    std::span<const Report> reports;
+    std::optional<CommError> lost; // the device vanished since the last poll
 };
 
 // One receive poll: the line states, the waiting bytes into the receive buffer and the traffic

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <numeric>
 #include <optional>
 
 namespace talvor {
@@ -82,26 +83,73 @@ void ReportDecoder::clear()
 }
 
 // Removing a report and scanning again from the front is the same as going on right behind the
-// report: the bytes before it have gone, and no test looks backwards. So one pass does it.
-const std::vector<Report> &ReportDecoder::decode()
+// report: the bytes before it have gone, and no test looks backwards. So one pass does it, over
+// the buffer followed by `received`. A report that starts in the buffer ends within the first
+// bytes of `received`, so only those are joined to it; the rest is scanned where it lies.
+template <typename OnReport> void ReportDecoder::run(QByteArrayView received, OnReport &&onReport)
 {
-    m_reports.clear();
+    const qsizetype held = m_buffer.size();
+    const qsizetype total = held + received.size();
+    const QByteArray seam = QByteArray(m_buffer).append(
+        received.first(std::min<qsizetype>(received.size(), kLongestReport - 1)));
     qsizetype consumed = 0;
     qsizetype pos = 0;
-    while (pos + kShortestReport <= m_buffer.size()) {
-        auto report = reportAt(m_buffer, pos);
-        if (!report) {
-            ++pos;
-            continue;
+    while (pos < held && pos + kShortestReport <= seam.size()) {
+        const auto report = reportAt(seam, pos);
+        pos += report ? report->frame().size() : 1;
+        if (report) {
+            consumed = pos;
+            onReport(*report, pos);
         }
-        pos += report->frame().size();
-        consumed = pos;
-        m_reports.push_back(*report);
+    }
+    for (pos -= held; pos + kShortestReport <= received.size();) {
+        const auto report = reportAt(received, pos);
+        pos += report ? report->frame().size() : 1;
+        if (report) {
+            consumed = held + pos;
+            onReport(*report, held + pos);
+        }
     }
     // A byte with a full longest frame behind it has had every test decided, and it failed them
     // all; it could only leave with the next shown report, never be shown itself. Keeping just the
     // last five bytes therefore shows exactly the same reports and bounds the buffer.
-    m_buffer.remove(0, std::max(consumed, m_buffer.size() - (kLongestReport - 1)));
+    const qsizetype keep = std::max(consumed, total - (kLongestReport - 1));
+    if (keep >= held)
+        m_buffer = received.sliced(keep - held).toByteArray();
+    else
+        m_buffer = m_buffer.sliced(keep).append(received);
+}
+
+const std::vector<Report> &ReportDecoder::decode()
+{
+    m_reports.clear();
+    run({}, [this](const Report &report, qsizetype) { m_reports.push_back(report); });
+    return m_reports;
+}
+
+const std::vector<Report> &ReportDecoder::decodeLatest(QByteArrayView received)
+{
+    // One cell per detector and kind, and one for the system information; each remembers the
+    // end of its report in the stream, which puts them back in buffer order.
+    constexpr size_t kCells = 2 * kDetectorCount + 1;
+    std::array<Report, kCells> latest;
+    std::array<qsizetype, kCells> end{};
+    run(received, [&](const Report &report, qsizetype at) {
+        const size_t cell = report.kind == ReportKind::SystemInfo ? 0
+                            : report.kind == ReportKind::Address
+                                ? size_t(report.detector)
+                                : size_t(kDetectorCount + report.detector);
+        latest[cell] = report;
+        end[cell] = at;
+    });
+    std::array<size_t, kCells> order{};
+    std::iota(order.begin(), order.end(), size_t(0));
+    std::sort(order.begin(), order.end(), [&](size_t a, size_t b) { return end[a] < end[b]; });
+    m_reports.clear();
+    for (const size_t cell : order) {
+        if (end[cell] > 0)
+            m_reports.push_back(latest[cell]);
+    }
     return m_reports;
 }
 

@@ -48,9 +48,16 @@ public:
     // every byte before it. The list is the decoder's own and lasts until the next decode(); its
     // storage is kept, so a stream of reports does not allocate and free it on every poll.
     const std::vector<Report> &decode();
+    // The same run over the buffer with `received` appended, which is read in place, never copied:
+    // of several reports for the same cells (a detector's address or CV, the system information)
+    // only the last one is listed, since only it stays visible. However much one poll brings, the
+    // list holds at most 49 reports, in buffer order.
+    const std::vector<Report> &decodeLatest(QByteArrayView received);
     QByteArrayView pending() const { return m_buffer; }
 
 private:
+    template <typename OnReport> void run(QByteArrayView received, OnReport &&onReport);
+
     QByteArray m_buffer;
     std::vector<Report> m_reports;
 };

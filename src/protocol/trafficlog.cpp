@@ -30,17 +30,31 @@ void TrafficLog::appendReceived(QByteArrayView bytes)
         return;
     if (m_lines.empty())
         startLine();
+    bytes = skipUnseen(bytes);
     makeRoom(3 * bytes.size());
-    for (const char c : bytes) {
-        const auto byte = static_cast<uchar>(c);
-        if (m_endsWithFF && opensReport(byte)) {
+    // Line by line: the pairs up to the next line break are written in one go.
+    for (qsizetype start = 0; start < bytes.size();) {
+        if (breaksBefore(bytes, start)) {
             // The blank after FF becomes the line break.
             m_lines.back().chop(1);
             m_size -= 1;
             startLine();
         }
-        m_lines.back().append(kHexDigits[byte >> 4]).append(kHexDigits[byte & 0x0F]).append(' ');
-        m_endsWithFF = byte == kEndOfFrame;
+        qsizetype end = start + 1;
+        while (end < bytes.size() && !breaksBefore(bytes, end))
+            ++end;
+        QByteArray &line = m_lines.back();
+        const qsizetype written = line.size();
+        line.resize(written + 3 * (end - start));
+        char *out = line.data() + written;
+        for (qsizetype i = start; i < end; ++i) {
+            const auto byte = quint8(bytes[i]);
+            *out++ = kHexDigits[byte >> 4];
+            *out++ = kHexDigits[byte & 0x0F];
+            *out++ = ' ';
+        }
+        m_endsWithFF = quint8(bytes[end - 1]) == kEndOfFrame;
+        start = end;
     }
     m_size += 3 * bytes.size();
     enforceLimits();
@@ -90,6 +104,74 @@ QByteArrayView TrafficLog::line(qsizetype index) const
 {
     const QByteArray &line = m_lines[size_t(index)];
     return index == 0 ? QByteArrayView(line).sliced(m_frontSkip) : QByteArrayView(line);
+}
+
+// The bounds are applied once, after the whole chunk has been appended, and they drop whole lines
+// from the front while there are too many, then the oldest pairs of a single overlong line. Walking
+// the chunk backwards finds where that would cut: everything before is dropped here without being
+// written, and only the rest is appended. The result is exactly the same.
+QByteArrayView TrafficLog::skipUnseen(QByteArrayView bytes)
+{
+    const qsizetype n = bytes.size();
+    if (3 * n <= m_limits.maxBytes && n / 2 < m_limits.maxLines)
+        return bytes;
+    // A line of this many pairs is longer than the log may be: only its newest pairs stay.
+    const qsizetype overlong = m_limits.maxBytes / 3 + 1;
+    qsizetype lines = 0; // complete lines behind position end, the newest ones of the chunk
+    qsizetype size = 0;  // their chars, with the line breaks between them
+    qsizetype end = n;   // where the line being walked ends
+    for (qsizetype i = n - 1; i >= 1; --i) {
+        if (lines >= m_limits.maxLines)
+            return dropBefore(bytes, end, true);
+        // The line ending at `end` holds at least the pairs from i on; a line followed by another
+        // has lost the blank after its last pair to the line break.
+        const qsizetype chars = 3 * (end - i) - (end < n ? 1 : 0);
+        if (lines > 0 && size + 2 + chars > m_limits.maxBytes)
+            return dropBefore(bytes, end, true);
+        if (lines == 0 && end - i >= overlong)
+            return dropBefore(bytes, i, false);
+        if (breaksBefore(bytes, i)) {
+            size += (lines > 0 ? 2 : 0) + chars;
+            ++lines;
+            end = i;
+        }
+    }
+    return bytes;
+}
+
+// Drops the log's lines and the chunk's bytes before pos as the bounds would, counting the lines
+// that go, and returns the bytes still to append. lineStartsAtPos: a line of its own starts at
+// pos; otherwise pos lies inside an overlong last line whose older pairs are dropped.
+QByteArrayView TrafficLog::dropBefore(QByteArrayView bytes, qsizetype pos, bool lineStartsAtPos)
+{
+    qsizetype breaks = 0;
+    for (qsizetype i = 0; i < pos; ++i)
+        breaks += breaksBefore(bytes, i) ? 1 : 0;
+    const bool ownLine = lineStartsAtPos || breaksBefore(bytes, pos);
+    if (ownLine || breaks > 0) {
+        while (!m_lines.empty())
+            dropFirstLine();
+        m_droppedLines += ownLine ? breaks : breaks - 1;
+        startLine();
+    } else {
+        // The log's last line goes on through pos: only the lines before it go whole.
+        while (m_lines.size() > 1)
+            dropFirstLine();
+        m_lines.back().resize(0);
+        m_frontSkip = 0;
+    }
+    m_markerAtLineStart = 0;
+    m_size = 0;
+    m_endsWithFF = false;
+    return bytes.sliced(pos);
+}
+
+// Whether a line break comes before bytes[pos]: a frame's end FF, in the chunk or at the end of
+// the log, followed by a type byte.
+bool TrafficLog::breaksBefore(QByteArrayView bytes, qsizetype pos) const
+{
+    const bool afterFF = pos > 0 ? quint8(bytes[pos - 1]) == kEndOfFrame : m_endsWithFF;
+    return afterFF && opensReport(quint8(bytes[pos]));
 }
 
 void TrafficLog::startLine()

@@ -12,7 +12,8 @@ namespace talvor {
 // byte), and the send markers. Lines are kept as ASCII text in a bounded store, so a device that
 // never stops talking cannot fill the memory: the oldest lines go first, and a single endless line
 // (noise without frames) loses its oldest pairs. Every change costs time in proportion to the
-// bytes appended, never to the size of the log.
+// bytes appended, never to the size of the log, and a chunk larger than the log can hold is only
+// scanned up to the part that stays: no text is made for what the bounds would drop at once.
 class TrafficLog {
 public:
     struct Limits {
@@ -40,6 +41,9 @@ public:
     qint64 droppedLines() const { return m_droppedLines; }
 
 private:
+    QByteArrayView skipUnseen(QByteArrayView bytes);
+    QByteArrayView dropBefore(QByteArrayView bytes, qsizetype pos, bool lineStartsAtPos);
+    bool breaksBefore(QByteArrayView bytes, qsizetype pos) const;
     void startLine();
     void makeRoom(qsizetype chars);
     void dropFirstLine();

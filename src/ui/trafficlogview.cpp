@@ -8,6 +8,7 @@
 #include <QGuiApplication>
 #include <QPainter>
 #include <QScrollBar>
+#include <QStyleOptionSlider>
 
 #include <algorithm>
 #include <climits>
@@ -20,11 +21,63 @@ constexpr int kMargin = 2;
 // Rows are cut at a multiple of a hex pair and its blank, so no pair is split over two rows.
 constexpr int kPairWidth = 3;
 
+// A scroll bar that repaints only when it would look different. While the view follows a log of
+// thousands of lines, every poll moves the range and the value, but the handle stays on the same
+// pixels; repainting the bar would also repaint the frames behind it, every 50 ms.
+class LogScrollBar : public QScrollBar {
+public:
+    using QScrollBar::QScrollBar;
+
+    // Sets all three at once, so that the steps between (a larger range with the old value) are
+    // never painted.
+    void setState(int pageStep, int maximum, int value)
+    {
+        m_setting = true;
+        setPageStep(pageStep);
+        setRange(0, maximum);
+        setValue(value);
+        m_setting = false;
+        sliderChange(SliderValueChange);
+    }
+
+protected:
+    void sliderChange(SliderChange change) override
+    {
+        const Look now = look();
+        if (m_setting || now == m_painted)
+            return;
+        m_painted = now;
+        QScrollBar::sliderChange(change);
+    }
+
+private:
+    struct Look {
+        QRect handle;
+        bool atMinimum = false;
+        bool atMaximum = false;
+        friend bool operator==(const Look &, const Look &) = default;
+    };
+
+    Look look() const
+    {
+        QStyleOptionSlider option;
+        initStyleOption(&option);
+        return {style()->subControlRect(QStyle::CC_ScrollBar, &option, QStyle::SC_ScrollBarSlider,
+                                        this),
+                value() == minimum(), value() == maximum()};
+    }
+
+    Look m_painted;
+    bool m_setting = false;
+};
+
 } // namespace
 
 TrafficLogView::TrafficLogView(QWidget *parent)
     : QAbstractScrollArea(parent)
 {
+    // First: every layout of the rows, also the one that the font below causes, sets its state.
+    setVerticalScrollBar(new LogScrollBar(Qt::Vertical, this));
     // Wrapping is arithmetic on the width of one character, so the face must be truly fixed-width;
     // the system's "monospace" may resolve to a face that Qt does not take for one.
     QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
@@ -194,13 +247,11 @@ void TrafficLogView::recountRows(qsizetype keepLine)
 // Sets the scroll range and shows topRow, or the last rows while following the end.
 void TrafficLogView::setTopRow(qint64 topRow)
 {
-    QScrollBar *bar = verticalScrollBar();
+    auto *bar = static_cast<LogScrollBar *>(verticalScrollBar());
     const int page = visibleRows();
     const int maximum = int(std::clamp<qint64>(m_totalRows - page, 0, INT_MAX));
     m_syncing = true;
-    bar->setPageStep(page);
-    bar->setRange(0, maximum);
-    bar->setValue(m_follow ? maximum : int(std::clamp<qint64>(topRow, 0, maximum)));
+    bar->setState(page, maximum, m_follow ? maximum : int(std::clamp<qint64>(topRow, 0, maximum)));
     m_syncing = false;
     m_follow = bar->value() == maximum;
     viewport()->update();

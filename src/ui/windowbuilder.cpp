@@ -218,6 +218,9 @@ Controls buildControls(QWidget *window)
 
 void setBackground(QLabel *label, const QColor &colour)
 {
+    // The poll sets the indicators on every tick; an unchanged colour costs nothing.
+    if (label->autoFillBackground() && background(label) == colour)
+        return;
     QPalette palette = label->palette();
     palette.setColor(QPalette::Window, colour);
     label->setPalette(palette);

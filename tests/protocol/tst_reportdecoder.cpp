@@ -25,6 +25,20 @@ char biasedByte(QRandomGenerator &random)
     return char(random.bounded(256));
 }
 
+// What stays visible of one run: the last report of each cell, in buffer order.
+std::vector<Report> lastOfEachCell(const std::vector<Report> &reports)
+{
+    std::vector<Report> last;
+    for (auto it = reports.rbegin(); it != reports.rend(); ++it) {
+        const bool shadowed = std::any_of(last.begin(), last.end(), [&](const Report &later) {
+            return later.kind == it->kind && later.detector == it->detector;
+        });
+        if (!shadowed)
+            last.insert(last.begin(), *it);
+    }
+    return last;
+}
+
 } // namespace
 
 class TestReportDecoder : public QObject {
@@ -150,7 +164,8 @@ void TestReportDecoder::sameReportsAsTheReference_data()
 }
 
 // Random streams in random chunks: the bounded one-pass decoder shows exactly the reports of the
-// literal algorithm, run by run, and keeps the last bytes of the unbounded buffer.
+// literal algorithm, run by run, and keeps the last bytes of the unbounded buffer; decodeLatest()
+// lists exactly the last report of each cell.
 void TestReportDecoder::sameReportsAsTheReference()
 {
     QFETCH(quint32, seed);
@@ -158,6 +173,7 @@ void TestReportDecoder::sameReportsAsTheReference()
     int reportCount = 0;
     for (int stream = 0; stream < 1000; ++stream) {
         ReportDecoder decoder;
+        ReportDecoder latest;
         QByteArray reference;
         for (int polls = random.bounded(1, 40); polls > 0; --polls) {
             QByteArray chunk(random.bounded(13), Qt::Uninitialized);
@@ -166,6 +182,8 @@ void TestReportDecoder::sameReportsAsTheReference()
             reference.append(chunk);
             const std::vector<Report> expected = referenceDecoderRun(reference);
             QCOMPARE(describe(decoder.decode()), describe(expected));
+            QCOMPARE(describe(latest.decodeLatest(chunk)), describe(lastOfEachCell(expected)));
+            QCOMPARE(latest.pending(), decoder.pending());
             const qsizetype kept = std::min<qsizetype>(5, reference.size());
             QCOMPARE(hexPairs(decoder.pending()), hexPairs(reference.last(kept)));
             reportCount += int(expected.size());

@@ -34,8 +34,9 @@ template <typename Log> void runScript(Log &log, const QByteArray &script)
     flush();
 }
 
-// A random script, biased to the bytes that make line breaks.
-QByteArray randomScript(QRandomGenerator &random, int steps)
+// A random script, biased to the bytes that make line breaks; chunkEnds sets how often (in
+// percent of the steps) a chunk ends.
+QByteArray randomScript(QRandomGenerator &random, int steps, int chunkEnds = 32)
 {
     static constexpr uchar kFrameBytes[] = {0xFF, 0xFC, 0xFD, 0xFE};
     const auto randomByte = [&] {
@@ -52,7 +53,7 @@ QByteArray randomScript(QRandomGenerator &random, int steps)
             tokens << "C";
         else if (roll < 8)
             tokens << "M" + randomPair();
-        else if (roll < 40)
+        else if (roll < 8 + chunkEnds)
             tokens << "|";
         else
             tokens << randomPair();
@@ -167,19 +168,26 @@ void TestTrafficLog::keepsNewestTextWithinLimits_data()
         QTest::addRow("seed %u", seed) << seed;
 }
 
-// Checks the bounds after every step of a random script, against the unbounded reference.
+// Checks the bounds after every step of a random script, against the unbounded reference; steps
+// larger than the bounds are cut before they are written.
 void TestTrafficLog::keepsNewestTextWithinLimits()
 {
     QFETCH(quint32, seed);
     QRandomGenerator random(seed);
     const TrafficLog::Limits limits{random.bounded(1, 12), random.bounded(3, 120)};
     TrafficLog log(limits);
+    TrafficLog unbounded;
     ReferenceLog reference;
-    for (const QByteArray &step : randomScript(random, 400).split('|')) {
+    for (const QByteArray &step : randomScript(random, 400, random.bounded(2, 32)).split('|')) {
         runScript(log, step.trimmed());
+        runScript(unbounded, step.trimmed());
         runScript(reference, step.trimmed());
         verifyBoundedTail(log, reference.text(), limits);
         verifyLinesMatchText(log);
+        // Every line made is either still there or counted as dropped, also the lines of a chunk
+        // that were dropped before they were written.
+        QCOMPARE(log.droppedLines() + log.lineCount(),
+                 unbounded.droppedLines() + unbounded.lineCount());
         if (QTest::currentTestFailed())
             return;
     }

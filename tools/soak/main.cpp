@@ -35,6 +35,7 @@ constexpr qint64 kDefaultTotal = 50'000'000;
 // The simulator's highest rate, more than the program reads: the stream goes as fast as it does.
 constexpr qint64 kRate = 100'000'000;
 constexpr int kSampleMs = 250;
+constexpr int kProbeMs = 10;
 constexpr int kTimeoutMs = 15 * 60 * 1000;
 constexpr qsizetype kTailBytes = 4096;
 // Flat: the second half of the run stays within this of the first half's peak.
@@ -97,13 +98,40 @@ QProcess *startSimulator(const QString &program, qint64 total, const QString &re
     return sim;
 }
 
+// How late the event loop serves a timer that asks every kProbeMs: what a click or a repaint
+// waits for while the stream runs.
+struct Answers {
+    std::vector<qint64> lateMs;
+
+    void print()
+    {
+        std::sort(lateMs.begin(), lateMs.end());
+        if (lateMs.empty())
+            return;
+        const qint64 slowest = lateMs.back();
+        std::printf("main loop answers late by %lld ms (median), %lld ms at most, target under "
+                    "100 ms: %s\n",
+                    static_cast<long long>(lateMs[lateMs.size() / 2]),
+                    static_cast<long long>(slowest), slowest < 100 ? "met" : "MISSED");
+    }
+};
+
 // Runs the event loop until every byte the simulator recorded has been read and nothing more came
-// for a whole sample, sampling the resident memory; returns the seconds it took.
+// for a whole sample, sampling the resident memory and the answer time; returns the seconds.
 double runUntilAllRead(const soak::CountingComm &comm, const QString &record, qint64 total,
-                       std::vector<Sample> &samples)
+                       std::vector<Sample> &samples, Answers &answers)
 {
     QElapsedTimer clock;
     clock.start();
+    QTimer probe;
+    probe.setTimerType(Qt::PreciseTimer);
+    qint64 lastProbe = 0;
+    QObject::connect(&probe, &QTimer::timeout, [&] {
+        const qint64 now = clock.elapsed();
+        answers.lateMs.push_back(std::max<qint64>(now - lastProbe - kProbeMs, 0));
+        lastProbe = now;
+    });
+    probe.start(kProbeMs);
     qint64 lastSeen = -1;
     QTimer sampler;
     QObject::connect(&sampler, &QTimer::timeout, [&] {
@@ -183,7 +211,8 @@ int main(int argc, char *argv[])
                 static_cast<long long>(total), qPrintable(pty));
 
     std::vector<Sample> samples;
-    const double seconds = runUntilAllRead(comm, record, total, samples);
+    Answers answers;
+    const double seconds = runUntilAllRead(comm, record, total, samples, answers);
     window.close();
     sim->terminate();
     sim->waitForFinished();
@@ -198,6 +227,7 @@ int main(int argc, char *argv[])
     const bool complete = comm.received() == sent.size() && sent.size() >= total;
     const bool shown = checkAgainstSent(window, comm, sent);
     const bool flat = reportMemory(samples, total);
+    answers.print();
     const bool passed = complete && shown && flat;
     std::printf("%s\n", passed ? "Soak test passed." : "SOAK TEST FAILED.");
     return passed ? 0 : 1;

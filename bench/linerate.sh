@@ -1,0 +1,104 @@
+#!/usr/bin/env bash
+# The whole program at the device's line rate: talvor-tester runs under Xvfb, connects to talvor-sim through a pseudo-terminal, and the CPU time it takes
+# (utime + stime from /proc, so other load on the machine does not count) is printed for
+#   idle       connected, nothing received
+#   line rate  frames at 1,920 B/s (what 19200 baud carries)
+#   flood      frames as fast as the program takes them
+# with the resident memory at the start and the end of each.
+#   bench/linerate.sh [--seconds N] [--flood-seconds N] [--program PATH]
+# Builds talvor-tester and talvor-sim in build-release unless --program names another tester.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+source tools/build.sh
+
+seconds=60
+flood_seconds=30
+program=""
+while [ $# -gt 0 ]; do
+    case $1 in
+    --seconds) seconds=$2 && shift ;;
+    --flood-seconds) flood_seconds=$2 && shift ;;
+    --program) program=$2 && shift ;;
+    *) echo "unknown argument: $1" >&2 && exit 2 ;;
+    esac
+    shift
+done
+
+install_missing "${base_packages[@]}" xvfb xdotool
+build build-release talvor-tester talvor-sim -- -DCMAKE_BUILD_TYPE=Release >/dev/null
+program=${program:-build-release/talvor-tester}
+sim=build-release/talvor-sim
+
+work=$(mktemp -d)
+pids=()
+cleanup() {
+    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+    wait 2>/dev/null || true
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+mkdir -p "$work/config/MOXT"
+printf '[Devices]\nCOM1=%s\n\n[Port]\nPortNumber=0\nRTSCTS=0\n' "$work/tty" \
+    >"$work/config/MOXT/MOXT.conf"
+export XDG_CONFIG_HOME=$work/config
+
+display=:$((90 + RANDOM % 100))
+Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+pids+=($!)
+export DISPLAY=$display QT_QPA_PLATFORM=xcb
+for _ in $(seq 50); do xdotool getmouselocation >/dev/null 2>&1 && break; sleep 0.1; done
+
+ticks=$(getconf CLK_TCK)
+cpu_ticks() { awk '{ print $14 + $15 }' "/proc/$1/stat"; }
+status_mb() { awk -v f="$2:" '$1 == f { printf "%.1f", $2 / 1024 }' "/proc/$1/status"; }
+
+# Starts the program and connects it with a click on "Verbinden"; fails unless the program then
+# holds the pseudo-terminal open.
+start_program() {
+    "$program" >"$work/program.log" 2>&1 &
+    program_pid=$!
+    pids+=("$program_pid")
+    local window
+    window=$(xdotool search --sync --onlyvisible --pid "$program_pid" | head -n1)
+    # "Verbinden" stands at 2047 x 6877 twips in the window, 15 twips to a pixel.
+    sleep 1
+    xdotool mousemove --window "$window" 136 458 click 1
+    sleep 1
+    if ! ls -l "/proc/$program_pid/fd" | grep -q /dev/pts; then
+        echo "the program did not connect to $(readlink "$work/tty")" >&2
+        exit 1
+    fi
+}
+
+# measure NAME SECONDS SIM_ARGS...: one phase with a fresh simulator and program.
+measure() {
+    local name=$1 length=$2
+    shift 2
+    rm -f "$work/tty"
+    "$sim" --quiet --link "$work/tty" "$@" >/dev/null 2>"$work/sim.log" &
+    local sim_pid=$!
+    pids+=("$sim_pid")
+    for _ in $(seq 50); do [ -e "$work/tty" ] && break; sleep 0.1; done
+    start_program
+    local cpu0 rss0 cpu1 rss1 hwm
+    cpu0=$(cpu_ticks "$program_pid")
+    rss0=$(status_mb "$program_pid" VmRSS)
+    sleep "$length"
+    cpu1=$(cpu_ticks "$program_pid")
+    rss1=$(status_mb "$program_pid" VmRSS)
+    hwm=$(status_mb "$program_pid" VmHWM)
+    kill "$program_pid" "$sim_pid" 2>/dev/null || true
+    wait "$program_pid" "$sim_pid" 2>/dev/null || true
+    awk -v n="$name" -v s="$length" -v c=$((cpu1 - cpu0)) -v t="$ticks" -v a="$rss0" \
+        -v b="$rss1" -v h="$hwm" \
+        'BEGIN { printf "%-10s %5d s %8.2f %% %10.1f MB %10.1f MB %10.1f MB\n", n, s,
+                 100 * c / t / s, a, b, h }'
+}
+
+echo "program: $program ($(nproc) cores, load average $(cut -d' ' -f1-3 /proc/loadavg))"
+printf '%-10s %7s %10s %13s %13s %13s\n' phase time "CPU share" "RSS start" "RSS end" "peak RSS"
+measure idle "$seconds"
+measure "line rate" "$seconds" --stream 1920
+measure flood "$flood_seconds" --stream 100000000
+echo "load average afterwards: $(cut -d' ' -f1-3 /proc/loadavg)"
