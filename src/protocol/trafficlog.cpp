@@ -79,6 +79,7 @@ void TrafficLog::appendMarker(QByteArrayView captionStart)
 void TrafficLog::clear()
 {
     m_droppedLines += lineCount();
+    m_droppedChars += m_size;
     m_lines.clear();
     m_spare = QByteArray();
     m_frontSkip = 0;
@@ -144,6 +145,7 @@ QByteArrayView TrafficLog::skipUnseen(QByteArrayView bytes)
 // pos; otherwise pos lies inside an overlong last line whose older pairs are dropped.
 QByteArrayView TrafficLog::dropBefore(QByteArrayView bytes, qsizetype pos, bool lineStartsAtPos)
 {
+    const qint64 oldEnd = m_droppedChars + m_size;
     qsizetype breaks = 0;
     for (qsizetype i = 0; i < pos; ++i)
         breaks += breaksBefore(bytes, i) ? 1 : 0;
@@ -162,6 +164,7 @@ QByteArrayView TrafficLog::dropBefore(QByteArrayView bytes, qsizetype pos, bool 
     }
     m_markerAtLineStart = 0;
     m_size = 0;
+    m_droppedChars = oldEnd;
     m_endsWithFF = false;
     return bytes.sliced(pos);
 }
@@ -199,6 +202,7 @@ void TrafficLog::makeRoom(qsizetype chars)
 void TrafficLog::dropFirstLine()
 {
     m_size -= line(0).size() + 2;
+    m_droppedChars += line(0).size() + 2;
     QByteArray &first = m_lines.front();
     if (first.capacity() > m_spare.capacity()) {
         first.resize(0);
@@ -230,6 +234,7 @@ void TrafficLog::trimOverlongLine()
         drop += (excess - drop + 2) / 3 * 3;
     m_frontSkip += drop;
     m_size -= drop;
+    m_droppedChars += drop;
     QByteArray &line = m_lines.front();
     if (m_frontSkip > line.size() / 3) {
         std::copy(line.cbegin() + m_frontSkip, line.cend(), line.begin());

@@ -39,6 +39,10 @@ public:
     quint64 revision() const { return m_revision; }
     // Lines removed from the front so far, by the bounds or by clear().
     qint64 droppedLines() const { return m_droppedLines; }
+    // Chars removed from the front of text() so far, by the bounds or by clear(). A char keeps its
+    // place droppedChars() + offset for as long as it stays; text is only appended at the end,
+    // where the blank after a frame's FF turns into the line break's CR.
+    qint64 droppedChars() const { return m_droppedChars; }
 
 private:
     QByteArrayView skipUnseen(QByteArrayView bytes);
@@ -61,6 +65,7 @@ private:
     bool m_endsWithFF = false; // the text ends with the pair of a received FF and its blank
     quint64 m_revision = 0;
     qint64 m_droppedLines = 0;
+    qint64 m_droppedChars = 0;
 };
 
 } // namespace talvor

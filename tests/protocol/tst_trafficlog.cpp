@@ -178,6 +178,8 @@ void TestTrafficLog::keepsNewestTextWithinLimits()
     TrafficLog log(limits);
     TrafficLog unbounded;
     ReferenceLog reference;
+    QByteArray before;
+    qint64 beforeDropped = 0;
     for (const QByteArray &step : randomScript(random, 400, random.bounded(2, 32)).split('|')) {
         runScript(log, step.trimmed());
         runScript(unbounded, step.trimmed());
@@ -188,6 +190,14 @@ void TestTrafficLog::keepsNewestTextWithinLimits()
         // that were dropped before they were written.
         QCOMPARE(log.droppedLines() + log.lineCount(),
                  unbounded.droppedLines() + unbounded.lineCount());
+        // What stays of the earlier text keeps its place; only its last char may have become CR.
+        const QByteArray text = log.text();
+        const qint64 kept = beforeDropped + before.size() - 1 - log.droppedChars();
+        QVERIFY(log.droppedChars() >= beforeDropped);
+        if (kept > 0)
+            QCOMPARE(text.first(kept), before.sliced(before.size() - 1 - kept, kept));
+        before = text;
+        beforeDropped = log.droppedChars();
         if (QTest::currentTestFailed())
             return;
     }
