@@ -1,14 +1,19 @@
 #include "trafficlogview.h"
 
+#include "accessibletrafficlog.h"
 #include "trafficlog.h"
 
+#include <QAccessible>
 #include <QAction>
+#include <QApplication>
 #include <QClipboard>
 #include <QFontDatabase>
-#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
 #include <QStyleOptionSlider>
+#include <QtMath>
 
 #include <algorithm>
 #include <climits>
@@ -20,6 +25,11 @@ namespace {
 constexpr int kMargin = 2;
 // Rows are cut at a multiple of a hex pair and its blank, so no pair is split over two rows.
 constexpr int kPairWidth = 3;
+
+bool isWordChar(char c)
+{
+    return c != ' ' && c != '\r' && c != '\n';
+}
 
 // A scroll bar that repaints only when it would look different. While the view follows a log of
 // thousands of lines, every poll moves the range and the value, but the handle stays on the same
@@ -91,10 +101,24 @@ TrafficLogView::TrafficLogView(QWidget *parent)
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     viewport()->setBackgroundRole(QPalette::Base);
 
-    auto *copyAction = new QAction(QStringLiteral("Alles kopieren"), this);
-    connect(copyAction, &QAction::triggered, this, &TrafficLogView::copyAll);
-    addAction(copyAction);
+    m_copyAction = new QAction(QStringLiteral("Kopieren"), this);
+    m_copyAction->setShortcut(QKeySequence::Copy);
+    m_copyAction->setEnabled(false);
+    connect(m_copyAction, &QAction::triggered, this,
+            [this] { copySelection(QClipboard::Clipboard); });
+    auto *copyAllAction = new QAction(QStringLiteral("Alles kopieren"), this);
+    connect(copyAllAction, &QAction::triggered, this, &TrafficLogView::copyAll);
+    auto *selectAllAction = new QAction(QStringLiteral("Alles auswählen"), this);
+    selectAllAction->setShortcut(QKeySequence::SelectAll);
+    connect(selectAllAction, &QAction::triggered, this,
+            [this] { selectPlaces(m_textStart, textEnd()); });
+    for (QAction *action : {m_copyAction, copyAllAction, selectAllAction}) {
+        action->setShortcutContext(Qt::WidgetShortcut);
+        addAction(action);
+    }
     setContextMenuPolicy(Qt::ActionsContextMenu);
+    setFocusPolicy(Qt::StrongFocus);
+    installTrafficLogAccessibility();
     relayout();
 }
 
@@ -102,8 +126,11 @@ void TrafficLogView::setLog(const TrafficLog *log)
 {
     m_log = log;
     m_follow = true;
+    m_anchor = m_caret = -1;
+    m_copyAction->setEnabled(false);
     recountRows(0);
     setTopRow(0);
+    notifyTextChange();
 }
 
 void TrafficLogView::appendMenuActions(const QList<QAction *> &actions)
@@ -119,6 +146,122 @@ void TrafficLogView::refresh()
     if (!m_log || m_log->revision() == m_seenRevision)
         return;
     setTopRow(syncRows(verticalScrollBar()->value()));
+    notifyTextChange();
+}
+
+qsizetype TrafficLogView::textLength() const
+{
+    return qsizetype(textEnd() - m_textStart);
+}
+
+QString TrafficLogView::textBetween(qsizetype start, qsizetype end) const
+{
+    const qint64 from = m_textStart + std::clamp<qsizetype>(start, 0, textLength());
+    const qint64 to = m_textStart + std::clamp<qsizetype>(end, 0, textLength());
+    QByteArray text;
+    text.reserve(std::max<qint64>(to - from, 0));
+    const auto lines = qsizetype(m_starts.size());
+    for (qsizetype line = lineOf(from); line < lines && m_starts[size_t(line)] < to; ++line) {
+        const qint64 lineStart = m_starts[size_t(line)];
+        const QByteArrayView chars = m_log->line(line);
+        const QByteArrayView withBreak =
+            line + 1 < lines ? QByteArrayView("\r\n") : QByteArrayView();
+        qint64 at = std::max(from, lineStart) - lineStart;
+        const qint64 until = to - lineStart;
+        if (at < chars.size()) {
+            text.append(chars.sliced(at, std::min<qint64>(until, chars.size()) - at));
+            at = chars.size();
+        }
+        for (; at < until && at - chars.size() < withBreak.size(); ++at)
+            text.append(withBreak[at - chars.size()]);
+    }
+    return QString::fromLatin1(text);
+}
+
+char TrafficLogView::charAt(qsizetype offset) const
+{
+    const qint64 place = m_textStart + offset;
+    const qsizetype line = lineOf(place);
+    const qint64 column = place - m_starts[size_t(line)];
+    const qsizetype length = lineLength(line);
+    if (column < length)
+        return m_log->line(line)[column];
+    return column == length ? '\r' : '\n';
+}
+
+std::pair<qsizetype, qsizetype> TrafficLogView::lineAround(qsizetype offset) const
+{
+    if (m_starts.empty())
+        return {0, 0};
+    const qsizetype line = lineOf(m_textStart + offset);
+    const qsizetype start = qsizetype(m_starts[size_t(line)] - m_textStart);
+    if (line + 1 < qsizetype(m_starts.size()))
+        return {start, qsizetype(m_starts[size_t(line) + 1] - m_textStart)};
+    return {start, textLength()};
+}
+
+std::pair<qsizetype, qsizetype> TrafficLogView::wordAround(qsizetype offset) const
+{
+    const auto [lineStart, lineEnd] = lineAround(offset);
+    const auto startsWord = [this](qsizetype at) {
+        return isWordChar(charAt(at)) && !isWordChar(charAt(at - 1));
+    };
+    qsizetype start = std::clamp(offset, lineStart, lineEnd);
+    while (start > lineStart && !startsWord(start))
+        --start;
+    qsizetype end = std::min(start + 1, lineEnd);
+    while (end < lineEnd && !startsWord(end))
+        ++end;
+    return {start, end};
+}
+
+qsizetype TrafficLogView::selectionStart() const
+{
+    return hasSelection() ? qsizetype(std::min(m_anchor, m_caret) - m_textStart) : caret();
+}
+
+qsizetype TrafficLogView::selectionEnd() const
+{
+    return hasSelection() ? qsizetype(std::max(m_anchor, m_caret) - m_textStart) : caret();
+}
+
+qsizetype TrafficLogView::caret() const
+{
+    return m_caret < 0 ? 0 : qsizetype(m_caret - m_textStart);
+}
+
+void TrafficLogView::select(qsizetype anchor, qsizetype caret)
+{
+    const qsizetype length = textLength();
+    selectPlaces(m_textStart + std::clamp<qsizetype>(anchor, 0, length),
+                 m_textStart + std::clamp<qsizetype>(caret, 0, length));
+}
+
+QString TrafficLogView::selectedText() const
+{
+    return textBetween(selectionStart(), selectionEnd());
+}
+
+QRect TrafficLogView::charRect(qsizetype offset)
+{
+    const auto [row, column] =
+        rowOfPlace(m_textStart + std::clamp<qsizetype>(offset, 0, textLength()));
+    const qint64 top = verticalScrollBar()->value();
+    if (m_starts.empty() || row < top || row >= top + visibleRows())
+        return {};
+    const qreal x = kMargin + column * m_charWidth;
+    return QRect(QPoint(int(x), int(row - top) * m_lineHeight),
+                 QPoint(int(x + m_charWidth) - 1, int(row - top + 1) * m_lineHeight - 1));
+}
+
+qsizetype TrafficLogView::offsetAt(QPoint viewportPos)
+{
+    return qsizetype(placeAt(viewportPos) - m_textStart);
+}
+
+void TrafficLogView::scrollToOffset(qsizetype offset)
+{
+    showRow(rowOfPlace(m_textStart + std::clamp<qsizetype>(offset, 0, textLength())).first);
 }
 
 void TrafficLogView::paintEvent(QPaintEvent *)
@@ -135,15 +278,36 @@ void TrafficLogView::paintEvent(QPaintEvent *)
     // Until the next refresh the log may hold fewer lines than counted here.
     const qsizetype lines = std::min(qsizetype(m_rows.size()), m_log->lineCount());
     const int ascent = fontMetrics().ascent();
+    const qint64 selectedFrom = std::min(m_anchor, m_caret);
+    const qint64 selectedTo = std::max(m_anchor, m_caret);
     for (int y = 0; y < viewport()->height() && line < lines; y += m_lineHeight) {
         const QByteArrayView text = m_log->line(line);
         const qsizetype from = std::min(rowInLine * m_columns, text.size());
         const QByteArrayView row =
             text.sliced(from).first(std::min<qsizetype>(m_columns, text.size() - from));
-        painter.drawText(kMargin, y + ascent, QString::fromLatin1(row));
-        if (++rowInLine >= m_rows[size_t(line)]) {
+        const QString shown = QString::fromLatin1(row);
+        painter.drawText(kMargin, y + ascent, shown);
+        const bool lastRow = rowInLine + 1 >= m_rows[size_t(line)];
+        // A selected line break shows as one selected blank after the line.
+        const qint64 rowStart = m_starts[size_t(line)] + from;
+        const qint64 rowEnd = rowStart + row.size() + (lastRow && line + 1 < lines ? 1 : 0);
+        const qint64 selectedStart = std::max(selectedFrom, rowStart);
+        const qint64 selectedEnd = std::min(selectedTo, rowEnd);
+        if (selectedStart < selectedEnd) {
+            const QRectF marked(kMargin + (selectedStart - rowStart) * m_charWidth, y,
+                                (selectedEnd - selectedStart) * m_charWidth, m_lineHeight);
+            painter.save();
+            painter.fillRect(marked, palette().brush(QPalette::Highlight));
+            painter.setClipRect(marked);
+            painter.setPen(palette().color(QPalette::HighlightedText));
+            painter.drawText(kMargin, y + ascent, shown);
+            painter.restore();
+        }
+        if (lastRow) {
             ++line;
             rowInLine = 0;
+        } else {
+            ++rowInLine;
         }
     }
 }
@@ -167,6 +331,128 @@ void TrafficLogView::scrollContentsBy(int, int)
     viewport()->update();
 }
 
+void TrafficLogView::keyPressEvent(QKeyEvent *event)
+{
+    enum class Move { Back, On, Up, Down, RowStart, RowEnd, First, Last };
+    static constexpr std::pair<QKeySequence::StandardKey, Move> kMoves[] = {
+        {QKeySequence::SelectPreviousChar, Move::Back},
+        {QKeySequence::SelectNextChar, Move::On},
+        {QKeySequence::SelectPreviousLine, Move::Up},
+        {QKeySequence::SelectNextLine, Move::Down},
+        {QKeySequence::SelectStartOfLine, Move::RowStart},
+        {QKeySequence::SelectEndOfLine, Move::RowEnd},
+        {QKeySequence::SelectStartOfDocument, Move::First},
+        {QKeySequence::SelectEndOfDocument, Move::Last},
+    };
+    const auto *found =
+        std::find_if(std::begin(kMoves), std::end(kMoves),
+                     [event](const auto &move) { return event->matches(move.first); });
+    if (found == std::end(kMoves) || !m_log) {
+        QAbstractScrollArea::keyPressEvent(event);
+        return;
+    }
+    if (m_caret < 0) {
+        // Without a caret the selection starts where the user looks.
+        m_caret = m_follow ? textEnd() : placeOfRow(verticalScrollBar()->value(), 0);
+        m_anchor = m_caret;
+    }
+    const qint64 end = textEnd();
+    qint64 caret = m_caret;
+    const auto [row, column] = rowOfPlace(caret);
+    switch (found->second) {
+    case Move::Back:
+        // A line break is passed over as one char.
+        caret = std::max(
+            m_textStart,
+            caret - (caret - 1 > m_textStart && charAt(qsizetype(caret - 1 - m_textStart)) == '\n'
+                         ? 2
+                         : 1));
+        break;
+    case Move::On:
+        caret = std::min(
+            end, caret + (caret < end && charAt(qsizetype(caret - m_textStart)) == '\r' ? 2 : 1));
+        break;
+    case Move::Up:
+        caret = row > 0 ? placeOfRow(row - 1, column) : m_textStart;
+        break;
+    case Move::Down:
+        caret = row + 1 < m_totalRows ? placeOfRow(row + 1, column) : end;
+        break;
+    case Move::RowStart:
+        caret = placeOfRow(row, 0);
+        break;
+    case Move::RowEnd:
+        caret = placeOfRow(row, m_columns);
+        break;
+    case Move::First:
+        caret = m_textStart;
+        break;
+    case Move::Last:
+        caret = end;
+        break;
+    }
+    selectPlaces(m_anchor, caret);
+    showRow(rowOfPlace(caret).first);
+}
+
+void TrafficLogView::mousePressEvent(QMouseEvent *event)
+{
+    if (event->button() != Qt::LeftButton || !m_log) {
+        QAbstractScrollArea::mousePressEvent(event);
+        return;
+    }
+    const QPoint pos = event->position().toPoint();
+    const qint64 place = placeAt(pos);
+    if (m_sinceDoubleClick.isValid() &&
+        m_sinceDoubleClick.elapsed() < QApplication::doubleClickInterval() &&
+        (pos - m_doubleClickPos).manhattanLength() < QApplication::startDragDistance()) {
+        m_sinceDoubleClick.invalidate();
+        const qsizetype line = lineOf(place);
+        if (line < qsizetype(m_starts.size()))
+            selectPlaces(m_starts[size_t(line)], m_starts[size_t(line)] + lineLength(line));
+        return;
+    }
+    m_sinceDoubleClick.invalidate();
+    const bool extend = event->modifiers().testFlag(Qt::ShiftModifier) && m_caret >= 0;
+    selectPlaces(extend ? m_anchor : place, place);
+}
+
+void TrafficLogView::mouseMoveEvent(QMouseEvent *event)
+{
+    if (!(event->buttons() & Qt::LeftButton) || m_caret < 0) {
+        QAbstractScrollArea::mouseMoveEvent(event);
+        return;
+    }
+    const qint64 place = placeAt(event->position().toPoint());
+    selectPlaces(m_anchor, place);
+    // Dragged above or below the rows: the view scrolls a row at a time.
+    showRow(rowOfPlace(place).first);
+}
+
+void TrafficLogView::mouseReleaseEvent(QMouseEvent *event)
+{
+    if (event->button() == Qt::LeftButton && hasSelection() &&
+        QGuiApplication::clipboard()->supportsSelection())
+        copySelection(QClipboard::Selection);
+    QAbstractScrollArea::mouseReleaseEvent(event);
+}
+
+void TrafficLogView::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    if (event->button() != Qt::LeftButton || !m_log) {
+        QAbstractScrollArea::mouseDoubleClickEvent(event);
+        return;
+    }
+    // The hex pair (or marker) under the pointer, without the blank after it.
+    const QPoint pos = event->position().toPoint();
+    auto [start, end] = wordAround(qsizetype(placeAt(pos) - m_textStart));
+    while (end > start && !isWordChar(charAt(end - 1)))
+        --end;
+    selectPlaces(m_textStart + start, m_textStart + end);
+    m_sinceDoubleClick.start();
+    m_doubleClickPos = pos;
+}
+
 int TrafficLogView::rowsOf(qsizetype line) const
 {
     const qsizetype length = m_log->line(line).size();
@@ -185,6 +471,7 @@ qint64 TrafficLogView::syncRows(qint64 topRow)
     for (qint64 i = 0; i < popped; ++i) {
         poppedRows += m_rows.front();
         m_rows.pop_front();
+        m_starts.pop_front();
     }
     m_totalRows -= poppedRows;
     topRow -= poppedRows;
@@ -199,10 +486,20 @@ qint64 TrafficLogView::syncRows(qint64 topRow)
     // the lines behind it are new.
     const auto known = qsizetype(m_rows.size());
     m_rows.resize(size_t(m_log->lineCount()));
+    m_starts.resize(m_rows.size());
+    m_textStart = m_log->droppedChars();
     for (qsizetype i = std::max<qsizetype>(known - 1, 0); i < qsizetype(m_rows.size()); ++i) {
         const int rows = rowsOf(i);
         m_totalRows += rows - m_rows[size_t(i)];
         m_rows[size_t(i)] = rows;
+        setStart(i);
+    }
+    if (!m_starts.empty())
+        m_starts.front() = m_textStart;
+    // A selection whose text went with the dropped lines goes too.
+    if (m_caret >= 0 && std::min(m_anchor, m_caret) < m_textStart) {
+        m_anchor = m_caret = -1;
+        m_copyAction->setEnabled(false);
     }
     return topRow;
 }
@@ -212,9 +509,10 @@ void TrafficLogView::relayout()
     const QFontMetrics metrics = fontMetrics();
     // Characters are fractions of a pixel wide at small sizes; a row of them is as wide as the
     // sum, not as the rounded single width times their count.
-    const qreal charWidth = QFontMetricsF(font()).horizontalAdvance(QString(64, u'0')) / 64;
+    m_charWidth =
+        std::max<qreal>(QFontMetricsF(font()).horizontalAdvance(QString(64, u'0')) / 64, 1);
     m_lineHeight = std::max(1, metrics.lineSpacing());
-    const auto fitting = int((viewport()->width() - 2 * kMargin) / std::max<qreal>(charWidth, 1));
+    const auto fitting = int((viewport()->width() - 2 * kMargin) / m_charWidth);
     const int columns = std::max(kPairWidth, fitting / kPairWidth * kPairWidth);
     qint64 top = verticalScrollBar()->value();
     if (columns != m_columns) {
@@ -233,6 +531,8 @@ void TrafficLogView::recountRows(qsizetype keepLine)
     m_seenRevision = m_log ? m_log->revision() : 0;
     m_seenDropped = m_log ? m_log->droppedLines() : 0;
     m_rows.resize(size_t(count));
+    m_starts.resize(size_t(count));
+    m_textStart = m_log ? m_log->droppedChars() : 0;
     m_totalRows = 0;
     m_anchorLine = std::clamp<qsizetype>(keepLine, 0, std::max<qsizetype>(count - 1, 0));
     m_anchorRow = 0;
@@ -241,7 +541,14 @@ void TrafficLogView::recountRows(qsizetype keepLine)
             m_anchorRow = m_totalRows;
         m_rows[size_t(i)] = rowsOf(i);
         m_totalRows += m_rows[size_t(i)];
+        setStart(i);
     }
+}
+
+void TrafficLogView::setStart(qsizetype line)
+{
+    m_starts[size_t(line)] =
+        line == 0 ? m_textStart : m_starts[size_t(line) - 1] + lineLength(line - 1) + 2;
 }
 
 // Sets the scroll range and shows topRow, or the last rows while following the end.
@@ -278,9 +585,138 @@ int TrafficLogView::visibleRows() const
     return std::max(1, viewport()->height() / m_lineHeight);
 }
 
+// Moves the anchor to the start of line, walking from where it stands.
+void TrafficLogView::seekLine(qsizetype line)
+{
+    while (m_anchorLine > line) {
+        --m_anchorLine;
+        m_anchorRow -= m_rows[size_t(m_anchorLine)];
+    }
+    while (m_anchorLine < line) {
+        m_anchorRow += m_rows[size_t(m_anchorLine)];
+        ++m_anchorLine;
+    }
+}
+
+qsizetype TrafficLogView::lineOf(qint64 place) const
+{
+    const auto after = std::upper_bound(m_starts.begin(), m_starts.end(), place);
+    return std::max<qsizetype>(qsizetype(after - m_starts.begin()) - 1, 0);
+}
+
+qsizetype TrafficLogView::lineLength(qsizetype line) const
+{
+    return line < m_log->lineCount() ? m_log->line(line).size() : 0;
+}
+
+qint64 TrafficLogView::textEnd() const
+{
+    if (m_starts.empty())
+        return m_textStart;
+    return m_starts.back() + lineLength(qsizetype(m_starts.size()) - 1);
+}
+
+// The place in row at column, kept within the row's chars.
+qint64 TrafficLogView::placeOfRow(qint64 row, qint64 column)
+{
+    if (m_rows.empty())
+        return m_textStart;
+    seekRow(std::clamp<qint64>(row, 0, m_totalRows - 1));
+    const qint64 from = (std::clamp<qint64>(row, 0, m_totalRows - 1) - m_anchorRow) * m_columns;
+    const qint64 length = std::clamp<qint64>(lineLength(m_anchorLine) - from, 0, m_columns);
+    return m_starts[size_t(m_anchorLine)] + from + std::clamp<qint64>(column, 0, length);
+}
+
+// The row that shows place, and its column there.
+std::pair<qint64, qint64> TrafficLogView::rowOfPlace(qint64 place)
+{
+    if (m_rows.empty())
+        return {0, 0};
+    const qsizetype line = lineOf(place);
+    const qint64 column = place - m_starts[size_t(line)];
+    const qint64 rowInLine = std::min<qint64>(column / m_columns, m_rows[size_t(line)] - 1);
+    seekLine(line);
+    return {m_anchorRow + rowInLine, column - rowInLine * m_columns};
+}
+
+qint64 TrafficLogView::placeAt(QPoint viewportPos)
+{
+    const qint64 row = verticalScrollBar()->value() + qFloor(qreal(viewportPos.y()) / m_lineHeight);
+    if (row >= m_totalRows)
+        return textEnd();
+    return placeOfRow(row, qRound((viewportPos.x() - kMargin) / m_charWidth));
+}
+
+void TrafficLogView::selectPlaces(qint64 anchor, qint64 caret)
+{
+    if (anchor == m_anchor && caret == m_caret)
+        return;
+    m_anchor = anchor;
+    m_caret = caret;
+    m_copyAction->setEnabled(anchor != caret);
+    viewport()->update();
+    if (!QAccessible::isActive())
+        return;
+    QAccessibleTextSelectionEvent selection(this, int(selectionStart()), int(selectionEnd()));
+    selection.setCursorPosition(int(this->caret()));
+    QAccessible::updateAccessibility(&selection);
+    QAccessibleTextCursorEvent moved(this, int(this->caret()));
+    QAccessible::updateAccessibility(&moved);
+}
+
+// Scrolls as little as needed to show row.
+void TrafficLogView::showRow(qint64 row)
+{
+    const qint64 top = verticalScrollBar()->value();
+    if (row < top)
+        verticalScrollBar()->setValue(int(row));
+    else if (row >= top + visibleRows())
+        verticalScrollBar()->setValue(int(row - visibleRows() + 1));
+}
+
+void TrafficLogView::copySelection(QClipboard::Mode mode)
+{
+    if (hasSelection())
+        QGuiApplication::clipboard()->setText(selectedText(), mode);
+}
+
 void TrafficLogView::copyAll()
 {
     QGuiApplication::clipboard()->setText(m_log ? QString::fromLatin1(m_log->text()) : QString());
+}
+
+// Tells assistive technology what changed since it last heard: chars dropped at the front, the
+// blank after a frame's FF that became a line break, and the text appended. The dropped text itself
+// is no longer held, so its removal is told by place and length (as blanks).
+void TrafficLogView::notifyTextChange()
+{
+    const qint64 start = m_textStart;
+    const qint64 end = textEnd();
+    const char last = end > start ? charAt(qsizetype(end - 1 - start)) : 0;
+    if (QAccessible::isActive()) {
+        const qint64 keptFrom = std::min(start, m_toldEnd);
+        if (keptFrom > m_toldStart) {
+            QAccessibleTextRemoveEvent removed(this, 0, QString(keptFrom - m_toldStart, u' '));
+            QAccessible::updateAccessibility(&removed);
+        }
+        qint64 from = std::max(m_toldEnd, start);
+        if (m_toldEnd > start && m_toldEnd <= end &&
+            charAt(qsizetype(m_toldEnd - 1 - start)) != m_toldLast) {
+            from = m_toldEnd - 1;
+            QAccessibleTextRemoveEvent changed(this, int(from - start),
+                                               QString(QLatin1Char(m_toldLast)));
+            QAccessible::updateAccessibility(&changed);
+        }
+        if (end > from) {
+            QAccessibleTextInsertEvent inserted(
+                this, int(from - start),
+                textBetween(qsizetype(from - start), qsizetype(end - start)));
+            QAccessible::updateAccessibility(&inserted);
+        }
+    }
+    m_toldStart = start;
+    m_toldEnd = end;
+    m_toldLast = last;
 }
 
 } // namespace talvor
