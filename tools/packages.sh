@@ -18,7 +18,7 @@ install_missing() {
 }
 
 # The packages that every build of this project needs.
-base_packages=(cmake g++ make qt6-base-dev qt6-serialport-dev qt6-translations-l10n libgl-dev
+base_packages=(cmake g++ make qt6-base-dev qt6-base-private-dev qt6-serialport-dev qt6-translations-l10n libgl-dev
     fonts-liberation2 librsvg2-bin)
 # What CPack needs for the Debian package (dpkg-shlibdeps, file), and what the packaging tests
 # check it with.

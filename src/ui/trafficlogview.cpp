@@ -431,10 +431,12 @@ void TrafficLogView::mouseMoveEvent(QMouseEvent *event)
 
 void TrafficLogView::mouseReleaseEvent(QMouseEvent *event)
 {
-    if (event->button() == Qt::LeftButton && hasSelection() &&
-        QGuiApplication::clipboard()->supportsSelection())
+    if (event->button() != Qt::LeftButton) {
+        QAbstractScrollArea::mouseReleaseEvent(event);
+        return;
+    }
+    if (QGuiApplication::clipboard()->supportsSelection())
         copySelection(QClipboard::Selection);
-    QAbstractScrollArea::mouseReleaseEvent(event);
 }
 
 void TrafficLogView::mouseDoubleClickEvent(QMouseEvent *event)

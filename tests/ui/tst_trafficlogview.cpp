@@ -1,12 +1,16 @@
 #include "trafficlog.h"
 #include "trafficlogview.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QRandomGenerator>
 #include <QScrollBar>
 #include <QTest>
+#include <QtGui/private/qguiapplication_p.h>
+#include <QtGui/qpa/qplatformaccessibility.h>
+#include <QtGui/qpa/qplatformintegration.h>
 
 using talvor::TrafficLog;
 using talvor::TrafficLogView;
@@ -35,6 +39,76 @@ bool showsText(TrafficLogView &view)
     return false;
 }
 
+bool showsColour(TrafficLogView &view, QColor colour)
+{
+    const QImage image = view.viewport()->grab().toImage();
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            if (image.pixelColor(x, y) == colour)
+                return true;
+        }
+    }
+    return false;
+}
+
+// Steps on a log, separated by "|": "F n" n frames in one chunk, "N n" n bytes of noise, "M" a
+// send marker, "C" a reset of the display.
+void runSteps(TrafficLog &log, const QByteArray &steps, int &frames)
+{
+    for (const QByteArray &step : steps.split('|')) {
+        const QList<QByteArray> words = step.trimmed().split(' ');
+        if (words[0] == "F") {
+            appendFrames(log, frames, words[1].toInt());
+            frames += words[1].toInt();
+        } else if (words[0] == "N") {
+            log.appendReceived(QByteArray(words[1].toInt(), '\x11'));
+        } else if (words[0] == "M") {
+            log.appendMarker("0x60");
+        } else {
+            log.clear();
+        }
+    }
+}
+
+// The text as assistive technology holds it, kept by the change events alone.
+QString g_heardText;
+int g_events = 0;
+
+void hearChange(QAccessibleEvent *event)
+{
+    ++g_events;
+    if (event->type() == QAccessible::TextInserted) {
+        const auto *inserted = static_cast<QAccessibleTextInsertEvent *>(event);
+        g_heardText.insert(inserted->changePosition(), inserted->textInserted());
+    } else if (event->type() == QAccessible::TextRemoved) {
+        const auto *removed = static_cast<QAccessibleTextRemoveEvent *>(event);
+        const QString gone =
+            g_heardText.mid(removed->changePosition(), removed->textRemoved().size());
+        // The text of dropped lines is no longer held; a changed char is told as it was.
+        if (removed->textRemoved().trimmed().size() > 0)
+            QCOMPARE(gone, removed->textRemoved());
+        g_heardText.remove(removed->changePosition(), removed->textRemoved().size());
+    }
+}
+
+// What a screen reader's arrival does: Qt's platform accessibility becomes active.
+void setScreenReader(bool active)
+{
+    QGuiApplicationPrivate::platformIntegration()->accessibility()->setActive(active);
+}
+
+QAccessibleTextInterface *textOf(TrafficLogView &view)
+{
+    return QAccessible::queryAccessibleInterface(&view)->textInterface();
+}
+
+QPoint pointAt(TrafficLogView &view, int column, int row)
+{
+    const qreal width = QFontMetricsF(view.font()).horizontalAdvance(QString(64, u'0')) / 64;
+    const int height = view.fontMetrics().lineSpacing();
+    return {2 + int(column * width + width / 3), row * height + height / 2};
+}
+
 } // namespace
 
 class TestTrafficLogView : public QObject {
@@ -51,6 +125,14 @@ private slots:
     void matchesAFreshView();
     void paintsAHugeLine();
     void copiesAllText();
+    void accessibleTextFollowsTheLog_data();
+    void accessibleTextFollowsTheLog();
+    void answersTextAroundAnOffset_data();
+    void answersTextAroundAnOffset();
+    void selectsAndCopies_data();
+    void selectsAndCopies();
+    void selectionMovesWithItsText_data();
+    void selectionMovesWithItsText();
 
 private:
     QScrollBar *bar() const { return m_view->verticalScrollBar(); }
@@ -215,6 +297,204 @@ void TestTrafficLogView::copiesAllText()
     copyAll->trigger();
     QCOMPARE(QGuiApplication::clipboard()->text(),
              QStringLiteral("FC 00 00 FF\r\nFC 00 01 FF\r\nFC 00 02 FF \r\n\r\n0x60->"));
+}
+
+void TestTrafficLogView::accessibleTextFollowsTheLog_data()
+{
+    QTest::addColumn<qsizetype>("maxLines");
+    QTest::addColumn<qsizetype>("maxBytes");
+    QTest::addColumn<QByteArray>("steps");
+    QTest::newRow("frames") << qsizetype(300) << qsizetype(1 << 20) << QByteArray("F 5|F 1|F 3");
+    QTest::newRow("marker") << qsizetype(300) << qsizetype(1 << 20) << QByteArray("F 2|M|F 1|M|M");
+    QTest::newRow("reset") << qsizetype(300) << qsizetype(1 << 20) << QByteArray("F 4|C|F 2|M|C");
+    QTest::newRow("lines dropped")
+        << qsizetype(5) << qsizetype(1 << 20) << QByteArray("F 3|F 4|M|F 6");
+    QTest::newRow("bytes bound") << qsizetype(300) << qsizetype(100) << QByteArray("F 6|F 1|F 9");
+    QTest::newRow("chunk past the bounds")
+        << qsizetype(4) << qsizetype(1 << 20) << QByteArray("F 2|F 20|F 1");
+    QTest::newRow("noise trimmed")
+        << qsizetype(300) << qsizetype(90) << QByteArray("M|N 20|N 20|F 2");
+}
+
+// After every tick the text read through the accessibility interface is the log's text, and the
+// change events told on the way lead to the same text; without assistive technology none is sent.
+void TestTrafficLogView::accessibleTextFollowsTheLog()
+{
+    QFETCH(qsizetype, maxLines);
+    QFETCH(qsizetype, maxBytes);
+    QFETCH(QByteArray, steps);
+    TrafficLog log({maxLines, maxBytes});
+    int frames = 0;
+    const auto previous = QAccessible::installUpdateHandler(hearChange);
+    g_events = 0;
+    m_view->setLog(&log);
+    runSteps(log, "F 3|M", frames);
+    m_view->refresh();
+    QCOMPARE(g_events, 0);
+
+    setScreenReader(true);
+    g_heardText = textOf(*m_view)->text(0, textOf(*m_view)->characterCount());
+    for (const QByteArray &step : steps.split('|')) {
+        runSteps(log, step, frames);
+        m_view->refresh();
+        const QString text = QString::fromLatin1(log.text());
+        QCOMPARE(g_heardText, text);
+        QCOMPARE(textOf(*m_view)->characterCount(), text.size());
+        QCOMPARE(textOf(*m_view)->text(0, text.size()), text);
+    }
+    // Asked before the view's refresh, the interface answers from the log as it is.
+    runSteps(log, "F 2", frames);
+    QCOMPARE(textOf(*m_view)->text(0, int(log.size())), QString::fromLatin1(log.text()));
+    setScreenReader(false);
+    QAccessible::installUpdateHandler(previous);
+    m_view->setLog(m_log);
+}
+
+void TestTrafficLogView::answersTextAroundAnOffset_data()
+{
+    // The text: "FC 00 00 FF\r\nFC 00 01 FF \r\n\r\n0x60->", 35 chars.
+    QTest::addColumn<int>("offset");
+    QTest::addColumn<QAccessible::TextBoundaryType>("boundary");
+    QTest::addColumn<QStringList>("beforeAtAfter");
+    using B = QAccessible::TextBoundaryType;
+    QTest::newRow("first char") << 0 << B::CharBoundary << QStringList{"", "F", "C"};
+    QTest::newRow("last char") << 34 << B::CharBoundary << QStringList{"-", ">", ""};
+    QTest::newRow("pair") << 4 << B::WordBoundary << QStringList{"FC ", "00 ", "00 "};
+    QTest::newRow("pair at a line end")
+        << 11 << B::WordBoundary << QStringList{"00 ", "FF\r\n", "FC "};
+    QTest::newRow("marker") << 32 << B::WordBoundary << QStringList{"\r\n", "0x60->", ""};
+    QTest::newRow("first line") << 2 << B::LineBoundary
+                                << QStringList{"", "FC 00 00 FF\r\n", "FC 00 01 FF \r\n"};
+    QTest::newRow("in a line break")
+        << 26 << B::LineBoundary << QStringList{"FC 00 00 FF\r\n", "FC 00 01 FF \r\n", "\r\n"};
+    QTest::newRow("end of the text") << 35 << B::LineBoundary << QStringList{"\r\n", "0x60->", ""};
+}
+
+void TestTrafficLogView::answersTextAroundAnOffset()
+{
+    QFETCH(int, offset);
+    QFETCH(QAccessible::TextBoundaryType, boundary);
+    QFETCH(QStringList, beforeAtAfter);
+    appendFrames(*m_log, 0, 2);
+    m_log->appendMarker("0x60");
+    m_view->refresh();
+    QAccessibleTextInterface *text = textOf(*m_view);
+    QCOMPARE(text->characterCount(), 35);
+    int start = -1;
+    int end = -1;
+    const QStringList answers = {text->textBeforeOffset(offset, boundary, &start, &end),
+                                 text->textAtOffset(offset, boundary, &start, &end),
+                                 text->textAfterOffset(offset, boundary, &start, &end)};
+    QCOMPARE(answers, beforeAtAfter);
+    // The last answer's range holds its text.
+    QCOMPARE(text->text(start, end), answers.last());
+}
+
+void TestTrafficLogView::selectsAndCopies_data()
+{
+    // Three lines of a row each: "FC 00 00 FF", "FC 00 01 FF", "FC 00 02 FF ".
+    QTest::addColumn<QByteArray>("gesture");
+    QTest::addColumn<QString>("selected");
+    QTest::newRow("drag") << QByteArray("press 3 0|drag 8 1|release 8 1") << "00 00 FF\r\nFC 00 01";
+    QTest::newRow("drag below the rows")
+        << QByteArray("press 9 1|drag 4 9|release 4 9") << "FF\r\nFC 00 02 FF ";
+    QTest::newRow("shift-click") << QByteArray("press 6 0|release 6 0|shift-press 2 1")
+                                 << "00 FF\r\nFC";
+    QTest::newRow("double-click") << QByteArray("double 7 1") << "01";
+    QTest::newRow("triple-click") << QByteArray("double 7 1|press 7 1") << "FC 00 01 FF";
+    QTest::newRow("shift and arrows")
+        << QByteArray("press 9 0|release 9 0|key Right|key Right|key Down|key Left")
+        << "FF\r\nFC 00 01 F";
+    QTest::newRow("shift-end") << QByteArray("press 3 1|release 3 1|key End") << "00 01 FF";
+    QTest::newRow("shift-home") << QByteArray("press 5 2|release 5 2|key Home") << "FC 00";
+    QTest::newRow("select all") << QByteArray("all")
+                                << "FC 00 00 FF\r\nFC 00 01 FF\r\nFC 00 02 FF ";
+}
+
+void TestTrafficLogView::selectsAndCopies()
+{
+    QFETCH(QByteArray, gesture);
+    QFETCH(QString, selected);
+    appendFrames(*m_log, 0, 3);
+    m_view->refresh();
+    QWidget *viewport = m_view->viewport();
+    QVERIFY(!showsColour(*m_view, m_view->palette().color(QPalette::Highlight)));
+    for (const QByteArray &step : gesture.split('|')) {
+        const QList<QByteArray> words = step.split(' ');
+        const QPoint at =
+            words.size() == 3 ? pointAt(*m_view, words[1].toInt(), words[2].toInt()) : QPoint();
+        if (words[0] == "press") {
+            QTest::mousePress(viewport, Qt::LeftButton, {}, at);
+        } else if (words[0] == "shift-press") {
+            QTest::mousePress(viewport, Qt::LeftButton, Qt::ShiftModifier, at);
+        } else if (words[0] == "release") {
+            QTest::mouseRelease(viewport, Qt::LeftButton, {}, at);
+        } else if (words[0] == "drag") {
+            QMouseEvent move(QEvent::MouseMove, at, viewport->mapToGlobal(at), Qt::NoButton,
+                             Qt::LeftButton, {});
+            QCoreApplication::sendEvent(viewport, &move);
+        } else if (words[0] == "double") {
+            QTest::mouseDClick(viewport, Qt::LeftButton, {}, at);
+        } else if (words[0] == "key") {
+            QTest::keyClick(m_view,
+                            words[1] == "Right"  ? Qt::Key_Right
+                            : words[1] == "Left" ? Qt::Key_Left
+                            : words[1] == "Down" ? Qt::Key_Down
+                            : words[1] == "End"  ? Qt::Key_End
+                                                 : Qt::Key_Home,
+                            Qt::ShiftModifier);
+        } else {
+            QTest::keyClick(m_view, Qt::Key_A, Qt::ControlModifier);
+        }
+    }
+    QCOMPARE(m_view->selectedText(), selected);
+    QVERIFY(showsColour(*m_view, m_view->palette().color(QPalette::Highlight)));
+    int start = -1;
+    int end = -1;
+    textOf(*m_view)->selection(0, &start, &end);
+    QCOMPARE(textOf(*m_view)->text(start, end), selected);
+
+    QGuiApplication::clipboard()->clear();
+    QTest::keyClick(m_view, Qt::Key_C, Qt::ControlModifier);
+    QCOMPARE(QGuiApplication::clipboard()->text(), selected);
+    const QList<QAction *> menu = m_view->actions();
+    QCOMPARE(menu[0]->text(), QStringLiteral("Kopieren"));
+    QCOMPARE(menu[1]->text(), QStringLiteral("Alles kopieren"));
+    QCOMPARE(menu[2]->text(), QStringLiteral("Alles auswählen"));
+    QGuiApplication::clipboard()->clear();
+    menu[0]->trigger();
+    QCOMPARE(QGuiApplication::clipboard()->text(), selected);
+}
+
+void TestTrafficLogView::selectionMovesWithItsText_data()
+{
+    // 300 lines of one row each at most; the second frame's "01" is selected, then the steps run.
+    QTest::addColumn<QByteArray>("steps");
+    QTest::addColumn<QString>("selected");
+    QTest::newRow("new lines") << QByteArray("F 250") << "01";
+    QTest::newRow("older lines dropped") << QByteArray("F 250|F 48") << "01";
+    QTest::newRow("its line dropped") << QByteArray("F 250|F 49|F 2") << "";
+    QTest::newRow("reset") << QByteArray("C|F 2") << "";
+}
+
+void TestTrafficLogView::selectionMovesWithItsText()
+{
+    QFETCH(QByteArray, steps);
+    QFETCH(QString, selected);
+    int frames = 0;
+    runSteps(*m_log, "F 1|M", frames);
+    runSteps(*m_log, "F 1", frames);
+    m_view->refresh();
+    // "FC 00 00 FF \r\n\r\n0x60->\r\nFC 00 01 FF": "01" at 28.
+    m_view->select(28, 30);
+    QCOMPARE(m_view->selectedText(), QStringLiteral("01"));
+    for (const QByteArray &step : steps.split('|')) {
+        runSteps(*m_log, step, frames);
+        m_view->refresh();
+    }
+    QCOMPARE(m_view->selectedText(), selected);
+    QCOMPARE(m_view->actions()[0]->isEnabled(), !selected.isEmpty());
+    QCOMPARE(bar()->value(), bar()->maximum());
 }
 
 QTEST_MAIN(TestTrafficLogView)
