@@ -1,7 +1,9 @@
 // talvor-bench: the cost of the receive poll on the real window, against the literal way of doing
 // it; with --peak-memory [MB], the peak memory after feeding that much (default 500 MB) instead;
-// with --big-ticks MB frames|noise, the peak memory of ticks that bring that much at once.
+// with --big-ticks MB frames|noise, the peak memory of ticks that bring that much at once; with
+// --accessible-log, how fast the log's accessibility interface answers on a full log.
 
+#include "accessiblelog.h"
 #include "benchmarks.h"
 #include "benchwindow.h"
 #include "memoryrun.h"
@@ -32,6 +34,8 @@ int main(int argc, char *argv[])
         const bool noise = std::strcmp(argv[3], "noise") == 0;
         return talvor::bench::runBigTicks(window, std::stoll(argv[2]), noise) ? 0 : 1;
     }
+    if (argc >= 2 && std::strcmp(argv[1], "--accessible-log") == 0)
+        return talvor::bench::runAccessibleLog(window) ? 0 : 1;
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))
         return 2;

@@ -6,6 +6,8 @@
 #                                  then the real program fed by talvor-sim at full speed through a
 #                                  pseudo-terminal (200 MB, about 30 s here): peak memory and how
 #                                  late the main loop answers
+#   bench/run.sh --accessible-log  how fast the log's accessibility interface answers on a full
+#                                  log of 16 MiB
 # Other arguments go to Google Benchmark (for example --benchmark_filter=tick).
 set -euo pipefail
 cd "$(dirname "$0")/.."

@@ -146,9 +146,10 @@ private:
             return {offset, std::min<qsizetype>(offset + 1, length)};
         case QAccessible::WordBoundary:
             return view()->wordAround(offset);
+        case QAccessible::LineBoundary:
+            return view()->rowAround(offset);
         case QAccessible::SentenceBoundary:
         case QAccessible::ParagraphBoundary:
-        case QAccessible::LineBoundary:
             return view()->lineAround(offset);
         case QAccessible::NoBoundary:
             break;

@@ -200,6 +200,24 @@ std::pair<qsizetype, qsizetype> TrafficLogView::lineAround(qsizetype offset) con
     return {start, textLength()};
 }
 
+std::pair<qsizetype, qsizetype> TrafficLogView::rowAround(qsizetype offset) const
+{
+    if (m_rows.empty())
+        return {0, 0};
+    const qint64 place = m_textStart + std::clamp<qsizetype>(offset, 0, textLength());
+    const qsizetype line = lineOf(place);
+    const auto rows = m_rows[size_t(line)];
+    const qint64 rowInLine =
+        std::min<qint64>((place - m_starts[size_t(line)]) / m_columns, rows - 1);
+    const qint64 start = m_starts[size_t(line)] + rowInLine * m_columns;
+    qint64 end = textEnd();
+    if (rowInLine + 1 < rows)
+        end = start + m_columns;
+    else if (line + 1 < qsizetype(m_starts.size()))
+        end = m_starts[size_t(line) + 1];
+    return {qsizetype(start - m_textStart), qsizetype(end - m_textStart)};
+}
+
 std::pair<qsizetype, qsizetype> TrafficLogView::wordAround(qsizetype offset) const
 {
     const auto [lineStart, lineEnd] = lineAround(offset);

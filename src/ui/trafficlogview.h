@@ -39,6 +39,8 @@ public:
     // The line holding offset: from its start to the start of the next line (after the CR LF), or
     // to the end of the text.
     std::pair<qsizetype, qsizetype> lineAround(qsizetype offset) const;
+    // The row on screen that holds offset, with the line break after it if the line ends there.
+    std::pair<qsizetype, qsizetype> rowAround(qsizetype offset) const;
     // The run of a hex pair or a marker that holds offset, with the blanks and line break after it.
     std::pair<qsizetype, qsizetype> wordAround(qsizetype offset) const;
 

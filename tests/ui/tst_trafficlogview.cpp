@@ -367,6 +367,8 @@ void TestTrafficLogView::answersTextAroundAnOffset_data()
                                 << QStringList{"", "FC 00 00 FF\r\n", "FC 00 01 FF \r\n"};
     QTest::newRow("in a line break")
         << 26 << B::LineBoundary << QStringList{"FC 00 00 FF\r\n", "FC 00 01 FF \r\n", "\r\n"};
+    QTest::newRow("paragraph") << 14 << B::ParagraphBoundary
+                               << QStringList{"FC 00 00 FF\r\n", "FC 00 01 FF \r\n", "\r\n"};
     QTest::newRow("end of the text") << 35 << B::LineBoundary << QStringList{"\r\n", "0x60->", ""};
 }
 
