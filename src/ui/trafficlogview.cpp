@@ -145,7 +145,13 @@ void TrafficLogView::refresh()
 {
     if (!m_log || m_log->revision() == m_seenRevision)
         return;
-    setTopRow(syncRows(verticalScrollBar()->value()));
+    const qint64 rowsBefore = m_totalRows;
+    const qint64 topBefore = verticalScrollBar()->value();
+    // The row that showed at the top before, counted as now (rows dropped at the front are gone).
+    const qint64 sameTop = syncRows(topBefore);
+    const qint64 lastRowBefore = rowsBefore - 1 - (topBefore - sameTop);
+    setTopRow(sameTop, false);
+    repaintChanges(sameTop, lastRowBefore);
     notifyTextChange();
 }
 
@@ -282,14 +288,19 @@ void TrafficLogView::scrollToOffset(qsizetype offset)
     showRow(rowOfPlace(m_textStart + std::clamp<qsizetype>(offset, 0, textLength())).first);
 }
 
-void TrafficLogView::paintEvent(QPaintEvent *)
+void TrafficLogView::paintEvent(QPaintEvent *event)
 {
     if (!m_log || m_rows.empty())
         return;
     QPainter painter(viewport());
     painter.setFont(font());
     painter.setPen(palette().color(QPalette::Text));
-    const qint64 top = verticalScrollBar()->value();
+    // Only the rows in the area to paint.
+    const QRect area = event->rect();
+    const int firstRow = std::max(area.top(), 0) / m_lineHeight;
+    const qint64 top = verticalScrollBar()->value() + firstRow;
+    if (top >= m_totalRows)
+        return;
     seekRow(top);
     qsizetype line = m_anchorLine;
     qint64 rowInLine = top - m_anchorRow;
@@ -298,7 +309,8 @@ void TrafficLogView::paintEvent(QPaintEvent *)
     const int ascent = fontMetrics().ascent();
     const qint64 selectedFrom = std::min(m_anchor, m_caret);
     const qint64 selectedTo = std::max(m_anchor, m_caret);
-    for (int y = 0; y < viewport()->height() && line < lines; y += m_lineHeight) {
+    const int bottom = std::min(area.bottom() + 1, viewport()->height());
+    for (int y = firstRow * m_lineHeight; y < bottom && line < lines; y += m_lineHeight) {
         const QByteArrayView text = m_log->line(line);
         const qsizetype from = std::min(rowInLine * m_columns, text.size());
         const QByteArrayView row =
@@ -344,8 +356,10 @@ void TrafficLogView::changeEvent(QEvent *event)
 
 void TrafficLogView::scrollContentsBy(int, int)
 {
-    if (!m_syncing)
-        m_follow = verticalScrollBar()->value() == verticalScrollBar()->maximum();
+    // While the rows are brought up to the log, refresh() repaints what changed.
+    if (m_syncing)
+        return;
+    m_follow = verticalScrollBar()->value() == verticalScrollBar()->maximum();
     viewport()->update();
 }
 
@@ -520,6 +534,7 @@ qint64 TrafficLogView::syncRows(qint64 topRow)
     if (m_caret >= 0 && std::min(m_anchor, m_caret) < m_textStart) {
         m_anchor = m_caret = -1;
         m_copyAction->setEnabled(false);
+        viewport()->update();
     }
     return topRow;
 }
@@ -572,7 +587,7 @@ void TrafficLogView::setStart(qsizetype line)
 }
 
 // Sets the scroll range and shows topRow, or the last rows while following the end.
-void TrafficLogView::setTopRow(qint64 topRow)
+void TrafficLogView::setTopRow(qint64 topRow, bool repaint)
 {
     auto *bar = static_cast<LogScrollBar *>(verticalScrollBar());
     const int page = visibleRows();
@@ -581,7 +596,27 @@ void TrafficLogView::setTopRow(qint64 topRow)
     bar->setState(page, maximum, m_follow ? maximum : int(std::clamp<qint64>(topRow, 0, maximum)));
     m_syncing = false;
     m_follow = bar->value() == maximum;
-    viewport()->update();
+    if (repaint)
+        viewport()->update();
+}
+
+// After a refresh: the rows that stay on screen move up by as many rows as the view scrolled, so
+// their pixels are moved; only the rows from the last row before the refresh on are painted (that
+// row may have grown). sameTop is the row that was at the top, counted as now.
+void TrafficLogView::repaintChanges(qint64 sameTop, qint64 lastRowBefore)
+{
+    const qint64 shift = verticalScrollBar()->value() - sameTop;
+    const int height = viewport()->height();
+    if (sameTop < 0 || shift < 0 || shift * m_lineHeight >= height) {
+        viewport()->update();
+        return;
+    }
+    if (shift > 0)
+        viewport()->scroll(0, -int(shift) * m_lineHeight);
+    const qint64 changedFrom = lastRowBefore - verticalScrollBar()->value();
+    if (changedFrom * m_lineHeight < height)
+        viewport()->update(0, int(std::max<qint64>(changedFrom, 0)) * m_lineHeight,
+                           viewport()->width(), height);
 }
 
 // Moves the anchor to the line that holds row, walking from where it stands.

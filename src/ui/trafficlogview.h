@@ -73,7 +73,8 @@ private:
     qint64 syncRows(qint64 topRow);
     void relayout();
     void recountRows(qsizetype keepLine);
-    void setTopRow(qint64 topRow);
+    void setTopRow(qint64 topRow, bool repaint = true);
+    void repaintChanges(qint64 sameTop, qint64 lastRowBefore);
     void seekRow(qint64 row);
     void seekLine(qsizetype line);
     void setStart(qsizetype line);
