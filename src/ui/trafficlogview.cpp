@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QFontDatabase>
+#include <QGlyphRun>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -315,8 +316,8 @@ void TrafficLogView::paintEvent(QPaintEvent *event)
         const qsizetype from = std::min(rowInLine * m_columns, text.size());
         const QByteArrayView row =
             text.sliced(from).first(std::min<qsizetype>(m_columns, text.size() - from));
-        const QString shown = QString::fromLatin1(row);
-        painter.drawText(kMargin, y + ascent, shown);
+        const QGlyphRun shown = glyphsOf(row);
+        painter.drawGlyphRun(QPointF(kMargin, y + ascent), shown);
         const bool lastRow = rowInLine + 1 >= m_rows[size_t(line)];
         // A selected line break shows as one selected blank after the line.
         const qint64 rowStart = m_starts[size_t(line)] + from;
@@ -330,7 +331,7 @@ void TrafficLogView::paintEvent(QPaintEvent *event)
             painter.fillRect(marked, palette().brush(QPalette::Highlight));
             painter.setClipRect(marked);
             painter.setPen(palette().color(QPalette::HighlightedText));
-            painter.drawText(kMargin, y + ascent, shown);
+            painter.drawGlyphRun(QPointF(kMargin, y + ascent), shown);
             painter.restore();
         }
         if (lastRow) {
@@ -539,8 +540,29 @@ qint64 TrafficLogView::syncRows(qint64 topRow)
     return topRow;
 }
 
+// The log holds only ASCII, one glyph to a char in a fixed-width face: a row is drawn from the
+// glyph of each char at its column, without shaping the text anew on every paint.
+QGlyphRun TrafficLogView::glyphsOf(QByteArrayView row)
+{
+    m_rowGlyphs.resize(row.size());
+    m_rowPositions.resize(row.size());
+    for (qsizetype i = 0; i < row.size(); ++i) {
+        m_rowGlyphs[i] = m_glyphs[quint8(row[i]) & 0x7F];
+        m_rowPositions[i] = QPointF(i * m_charWidth, 0);
+    }
+    QGlyphRun glyphs;
+    glyphs.setRawFont(m_rawFont);
+    glyphs.setRawData(m_rowGlyphs.constData(), m_rowPositions.constData(), int(row.size()));
+    return glyphs;
+}
+
 void TrafficLogView::relayout()
 {
+    m_rawFont = QRawFont::fromFont(font());
+    for (int c = 0; c < int(m_glyphs.size()); ++c) {
+        const QList<quint32> glyph = m_rawFont.glyphIndexesForString(QString(QChar(c)));
+        m_glyphs[size_t(c)] = glyph.isEmpty() ? 0 : glyph.first();
+    }
     const QFontMetrics metrics = fontMetrics();
     // Characters are fractions of a pixel wide at small sizes; a row of them is as wide as the
     // sum, not as the rounded single width times their count.

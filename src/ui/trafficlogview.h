@@ -3,7 +3,10 @@
 #include <QAbstractScrollArea>
 #include <QClipboard>
 #include <QElapsedTimer>
+#include <QGlyphRun>
+#include <QRawFont>
 
+#include <array>
 #include <deque>
 
 namespace talvor {
@@ -90,6 +93,7 @@ private:
     void copySelection(QClipboard::Mode mode);
     void copyAll();
     void notifyTextChange();
+    QGlyphRun glyphsOf(QByteArrayView row);
 
     const TrafficLog *m_log = nullptr;
     quint64 m_seenRevision = 0;
@@ -106,6 +110,10 @@ private:
     int m_columns = 3;
     int m_lineHeight = 1;
     qreal m_charWidth = 1;
+    QRawFont m_rawFont;
+    std::array<quint32, 128> m_glyphs{}; // the glyph of each ASCII char in the log's face
+    QList<quint32> m_rowGlyphs;          // the glyphs and places of the row being painted
+    QList<QPointF> m_rowPositions;
     bool m_follow = true;
     bool m_syncing = false;
     // The selection, as places; equal when nothing is selected. -1: no caret set yet.
