@@ -7,6 +7,7 @@
 #include "settingsstore.h"
 #include "startup.h"
 #include "support/ptypair.h"
+#include "support/simulator.h"
 #include "support/testsettings.h"
 
 #include <QAction>
@@ -114,13 +115,7 @@ private:
 
     void startSim(const QStringList &arguments)
     {
-        m_sim.start(TALVOR_SIM_PATH, QStringList{"--quiet", "--seed", "7"} + arguments);
-        if (!m_sim.waitForStarted(5000))
-            qFatal("talvor-sim did not start");
-        while (!m_sim.canReadLine())
-            if (!m_sim.waitForReadyRead(5000))
-                qFatal("talvor-sim printed no device path");
-        test::setPortDevice(1, QString::fromLocal8Bit(m_sim.readLine()).trimmed());
+        test::startSimulatorOnCom1(m_sim, TALVOR_SIM_PATH, QStringList{"--seed", "7"} + arguments);
     }
 
     Controls &openWindow()

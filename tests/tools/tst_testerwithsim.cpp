@@ -8,6 +8,7 @@
 #include "settingsstore.h"
 #include "startup.h"
 #include "support/ptypair.h"
+#include "support/simulator.h"
 #include "support/testsettings.h"
 
 #include <QComboBox>
@@ -40,14 +41,8 @@ private:
 
     Controls &connectTo(const QStringList &simArguments)
     {
-        m_sim.start(TALVOR_SIM_PATH,
-                    QStringList{"--quiet", "--seed", QString::number(kSeed)} + simArguments);
-        if (!m_sim.waitForStarted(5000))
-            qFatal("talvor-sim did not start");
-        while (!m_sim.canReadLine())
-            if (!m_sim.waitForReadyRead(5000))
-                qFatal("talvor-sim printed no device path");
-        test::setPortDevice(1, QString::fromLocal8Bit(m_sim.readLine()).trimmed());
+        test::startSimulatorOnCom1(m_sim, TALVOR_SIM_PATH,
+                                   QStringList{"--seed", QString::number(kSeed)} + simArguments);
         m_settings = std::make_unique<SettingsStore>();
         m_window = openMainWindow(std::make_unique<QtCommComponent>(), *m_settings, {});
         Controls &c = m_window->controls();
