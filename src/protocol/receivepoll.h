@@ -14,6 +14,7 @@ struct LineStates {
     bool open = false; // the port is open
     bool rts = false;  // the component drives RTS
     bool cts = false;  // the device holds CTS active
+    friend bool operator==(const LineStates &, const LineStates &) = default;
 };
 
 struct PollOutcome {

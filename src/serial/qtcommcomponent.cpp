@@ -160,6 +160,7 @@ CommStatus QtCommComponent::openPort()
         return failure(CommErrorCode::AlreadyOpen);
     m_keptInput.clear();
     m_deviceLost.reset();
+    m_noModemLines.reset();
     if (m_commPort < kFirstPort || m_commPort > kLastPort)
         return failure(CommErrorCode::InvalidPortNumber);
 
@@ -187,6 +188,10 @@ CommResult<bool> QtCommComponent::modemLine(QSerialPort::PinoutSignal line) cons
 {
     if (!m_port->isOpen())
         return failure(CommErrorCode::NotOpen);
+    // A port without modem lines does not grow them while it is open; asking again on every poll
+    // would only make the same error anew, twice a poll.
+    if (m_noModemLines)
+        return *m_noModemLines;
     m_port->clearError();
     const QSerialPort::PinoutSignals lines = m_port->pinoutSignals();
     if (m_port->error() == QSerialPort::NoError)
@@ -196,6 +201,8 @@ CommResult<bool> QtCommComponent::modemLine(QSerialPort::PinoutSignal line) cons
     // A pseudo-terminal has no modem lines (UnsupportedOperationError): only this value is
     // missing, the port itself still works. Cleared so that the next tick starts clean.
     const CommError error = failure(CommErrorCode::ReadFailed, m_port->errorString());
+    if (m_port->error() == QSerialPort::UnsupportedOperationError)
+        m_noModemLines = error;
     m_port->clearError();
     return error;
 }

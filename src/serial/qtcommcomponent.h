@@ -47,6 +47,8 @@ private:
     // received before the device vanished, which the next input() hands out too.
     mutable QByteArray m_keptInput;
     std::optional<CommError> m_deviceLost;
+    // Why the open port has no modem lines to read (a pseudo-terminal), once that is known.
+    mutable std::optional<CommError> m_noModemLines;
     // Set while output() hands bytes over: a failure then is a refused write, not a lost device.
     bool m_writing = false;
 

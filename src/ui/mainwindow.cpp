@@ -84,7 +84,7 @@ void MainWindow::setErrorLine(const QString &text)
 
 void MainWindow::resetDisplay()
 {
-    resetDetectorTable(m_controls);
+    resetDetectorTable(m_controls, m_shownReports);
     m_log.clear();
     m_controls.RichTextBox1->refresh();
     recorder().recordEvent(TrafficRecorder::Event::DisplayReset);
@@ -148,12 +148,15 @@ void MainWindow::showLostDevice(const CommError &lost)
 void MainWindow::receivePoll()
 {
     const PollOutcome outcome = runReceivePoll(*m_comm, m_decoder, m_log);
-    showLineStates(m_controls, outcome.lines);
+    if (outcome.lines != m_shownLines) {
+        showLineStates(m_controls, outcome.lines);
+        m_shownLines = outcome.lines;
+    }
     if (outcome.received) {
         m_controls.RichTextBox1->refresh();
         recorder().recordReceived(outcome.chunk);
     }
-    showReports(m_controls, outcome.reports);
+    showReports(m_controls, m_shownReports, outcome.reports);
     if (outcome.lost)
         showLostDevice(*outcome.lost);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "controls.h"
+#include "reportdisplay.h"
 
 #include "commcomponent.h"
 #include "reportdecoder.h"
@@ -12,6 +13,7 @@
 #include <chrono>
 #include <functional>
 #include <memory>
+#include <optional>
 
 namespace talvor {
 
@@ -71,6 +73,9 @@ private:
     SettingsStore &m_settings;
     ReportDecoder m_decoder;
     TrafficLog m_log;
+    ShownReports m_shownReports;
+    // The line states as the indicators show them; none before the first poll.
+    std::optional<LineStates> m_shownLines;
     QTimer m_timer;
     RecordingControl *m_recording;
     std::function<void()> m_unload;

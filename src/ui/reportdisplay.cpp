@@ -5,6 +5,7 @@
 #include "hexformat.h"
 #include "reportformat.h"
 
+#include <QDateTime>
 #include <QLabel>
 #include <QLocale>
 #include <QTime>
@@ -13,8 +14,9 @@
 
 namespace talvor {
 
-void resetDetectorTable(Controls &c)
+void resetDetectorTable(Controls &c, ShownReports &shown)
 {
+    shown = {};
     for (int i = 1; i <= kDetectorCount; ++i) {
         c.lblDetektor[i]->setText(QString::number(i));
         c.lblAdresse[i]->setText({});
@@ -66,7 +68,7 @@ void showSystemInfo(Controls &c, const Report &report)
 
 } // namespace
 
-void showReports(Controls &c, std::span<const Report> reports)
+void showReports(Controls &c, ShownReports &shown, std::span<const Report> reports)
 {
     if (reports.empty())
         return;
@@ -88,15 +90,31 @@ void showReports(Controls &c, std::span<const Report> reports)
             break;
         }
     }
-    const QString time = timeOfDayText(QTime::currentTime(), QLocale());
-    for (int d = 1; d <= kDetectorCount; ++d) {
-        if (address[d])
-            showAddress(c, *address[d], time);
-        if (cv[d])
-            showCv(c, *cv[d], time);
+    // The time of day changes its text once a second; reading and formatting the local time on
+    // every poll would cost more than the rest of the table.
+    const qint64 second = QDateTime::currentMSecsSinceEpoch() / 1000;
+    if (second != shown.second) {
+        shown.second = second;
+        shown.time = timeOfDayText(QTime::currentTime(), QLocale());
     }
-    if (systemInfo)
+    // A cell that shows this frame and this second's time already stays as it is.
+    const auto changes = [&](ShownReports::Cells &cells, const Report &report) {
+        if (cells.second == second && cells.frame == report.frame())
+            return false;
+        cells.second = second;
+        cells.frame = report.frame().toByteArray();
+        return true;
+    };
+    for (int d = 1; d <= kDetectorCount; ++d) {
+        if (address[d] && changes(shown.address[size_t(d)], *address[d]))
+            showAddress(c, *address[d], shown.time);
+        if (cv[d] && changes(shown.cv[size_t(d)], *cv[d]))
+            showCv(c, *cv[d], shown.time);
+    }
+    if (systemInfo && shown.systemInfo != systemInfo->frame()) {
+        shown.systemInfo = systemInfo->frame().toByteArray();
         showSystemInfo(c, *systemInfo);
+    }
 }
 
 } // namespace talvor

@@ -47,8 +47,10 @@ public:
 protected:
     void sliderChange(SliderChange change) override
     {
+        if (m_setting)
+            return;
         const Look now = look();
-        if (m_setting || now == m_painted)
+        if (now == m_painted)
             return;
         m_painted = now;
         QScrollBar::sliderChange(change);

@@ -308,6 +308,11 @@ private slots:
         QCOMPARE(c.lblCV[7]->text(), QStringLiteral("42"));
         QCOMPARE(log(), QStringLiteral("2A FF "));
         QVERIFY(portIsOpen());
+        // The report that filled the emptied cells fills them again, also within the same second.
+        deliver(bytes("FC05 0000 FF"));
+        QCOMPARE(c.lblAdresse[5]->text(), QStringLiteral("frei"));
+        QCOMPARE(c.lblRaw[5]->text(), QStringLiteral("FC 05 00 00 FF"));
+        QVERIFY(!c.lblZeit[5]->text().isEmpty());
     }
 
     void failingPollStepsAreSkipped()
