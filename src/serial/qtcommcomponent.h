@@ -55,7 +55,7 @@ private:
     static constexpr int kDefaultPort = 1;
     static constexpr qint32 kBaudRate = 19200;
     // At most this much is taken per poll, so that one poll's work stays bounded under a flood.
-    static constexpr qsizetype kMostPerPoll = 1024 * 1024;
+    static constexpr qsizetype kMostPerPoll = 512 * 1024;
     // More than a real port brings in one poll: the sender streams as fast as it can.
     static constexpr qsizetype kStreaming = 4096;
 };
