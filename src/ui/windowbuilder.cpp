@@ -1,6 +1,7 @@
 #include "accessiblelabel.h"
 #include "controls.h"
 #include "shape.h"
+#include "sharedcellpicture.h"
 #include "trafficlogview.h"
 
 #include <QCheckBox>
@@ -213,7 +214,13 @@ Controls buildControls(QWidget *window)
         made.insert(design.objectName(), control);
     }
     applyTabOrder(made);
-    return collect(made);
+    Controls c = collect(made);
+    auto *times = new SharedCellPicture(window);
+    for (int i = 1; i <= kDetectorCount; ++i) {
+        times->share(c.lblZeit[i]);
+        times->share(c.lblZeitCV[i]);
+    }
+    return c;
 }
 
 void setBackground(QLabel *label, const QColor &colour)
