@@ -4,7 +4,10 @@
 #   idle       connected, nothing received
 #   line rate  frames at 1,920 B/s (what 19200 baud carries)
 #   flood      frames as fast as the program takes them
-# with the resident memory at the start and the end of each.
+# with the resident memory at the start and the end of each, and then for comparison
+#   repaint    a bare Qt window that repaints one widget as large as the log every 50 ms
+#              (bench/repaintfloor.cpp): what Qt and the X server take for the repaint the tester
+#              makes on every poll that brings bytes, before any work of its own.
 #   bench/linerate.sh [--seconds N] [--flood-seconds N] [--program PATH]
 # Builds talvor-tester and talvor-sim in build-release unless --program names another tester.
 set -euo pipefail
@@ -24,8 +27,9 @@ while [ $# -gt 0 ]; do
     shift
 done
 
-install_missing "${base_packages[@]}" xvfb xdotool
-build build-release talvor-tester talvor-sim -- -DCMAKE_BUILD_TYPE=Release >/dev/null
+install_missing "${base_packages[@]}" xvfb xdotool libbenchmark-dev
+build build-release talvor-tester talvor-sim talvor-repaint-floor -- -DCMAKE_BUILD_TYPE=Release \
+    -DTALVOR_BENCH=ON >/dev/null
 program=${program:-build-release/talvor-tester}
 sim=build-release/talvor-sim
 
@@ -96,9 +100,27 @@ measure() {
                  100 * c / t / s, a, b, h }'
 }
 
+# measure_repaint SECONDS: the bare window's CPU share.
+measure_repaint() {
+    build-release/talvor-repaint-floor >/dev/null 2>&1 &
+    local pid=$!
+    pids+=("$pid")
+    xdotool search --sync --onlyvisible --pid "$pid" >/dev/null
+    sleep 1
+    local cpu0 cpu1
+    cpu0=$(cpu_ticks "$pid")
+    sleep "$1"
+    cpu1=$(cpu_ticks "$pid")
+    kill "$pid" 2>/dev/null || true
+    wait "$pid" 2>/dev/null || true
+    awk -v s="$1" -v c=$((cpu1 - cpu0)) -v t="$ticks" \
+        'BEGIN { printf "%-10s %5d s %8.2f %%\n", "repaint", s, 100 * c / t / s }'
+}
+
 echo "program: $program ($(nproc) cores, load average $(cut -d' ' -f1-3 /proc/loadavg))"
 printf '%-10s %7s %10s %13s %13s %13s\n' phase time "CPU share" "RSS start" "RSS end" "peak RSS"
 measure idle "$seconds"
 measure "line rate" "$seconds" --stream 1920
 measure flood "$flood_seconds" --stream 100000000
+measure_repaint "$seconds"
 echo "load average afterwards: $(cut -d' ' -f1-3 /proc/loadavg)"
