@@ -1,5 +1,6 @@
 #include "sharedcellpicture.h"
 
+#include <QGuiApplication>
 #include <QLabel>
 #include <QTest>
 
@@ -64,6 +65,8 @@ private slots:
         plain->setText(text);
         shared->setText(text);
         QCOMPARE(shared->grab().toImage(), plain->grab().toImage());
+        // The label that draws the pictures is no window of its own, not even a hidden one.
+        QCOMPARE(QGuiApplication::allWindows().size(), 0);
     }
 };
 
