@@ -15,7 +15,8 @@ class SharedCellPicture : public QObject {
 public:
     explicit SharedCellPicture(QObject *parent = nullptr);
 
-    // From now on `cell` is painted from the shared pictures.
+    // From now on `cell` is painted from the shared pictures. The pictures are opaque: for cells
+    // that fill their background, as the table's cells do.
     void share(QLabel *cell);
 
 protected:
