@@ -20,7 +20,7 @@ public:
     CommStatus setCommPort(int) override { return {}; }
     CommResult<bool> rtsEnable() const override { return true; }
     CommResult<bool> ctsHolding() const override { return true; }
-    CommResult<qint64> inBufferCount() const override { return m_waiting.size(); }
+    CommResult<qint64> inBufferCount() override { return m_waiting.size(); }
     CommResult<QByteArray> input() override { return std::exchange(m_waiting, {}); }
     CommStatus output(QByteArrayView) override { return {}; }
     std::optional<CommError> takeDeviceLost() override { return std::nullopt; }

@@ -1,4 +1,3 @@
-#include "mainwindow.h"
 #include "qtcommcomponent.h"
 #include "quitsignals.h"
 #include "settingsstore.h"
@@ -31,9 +30,10 @@ int main(int argc, char *argv[])
     QApplication::setDesktopFileName(QStringLiteral(TALVOR_APP_ID));
     QApplication::setWindowIcon(programIcon());
     talvor::SettingsStore settings;
-    const auto window = talvor::openMainWindow(std::make_unique<talvor::QtCommComponent>(),
-                                               settings, app.arguments().mid(1));
-    QObject::connect(&quitSignals, &talvor::QuitSignals::received, window.get(), &QWidget::close);
-    window->show();
+    const talvor::Program program = talvor::openProgram(
+        std::make_unique<talvor::QtCommComponent>(), settings, app.arguments().mid(1));
+    QObject::connect(&quitSignals, &talvor::QuitSignals::received, program.window.get(),
+                     &QWidget::close);
+    program.window->show();
     return app.exec();
 }

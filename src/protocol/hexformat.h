@@ -1,12 +1,15 @@
 #pragma once
 
+#include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
 
 namespace talvor {
 
-// Bytes as upper-case hex pairs separated by one blank, as the raw-data labels show them:
-// FC 05 80 2A FF.
+// Appends the bytes as upper-case hex pairs separated by one blank: FC 05 80 2A FF.
+void appendHexPairs(QByteArray &out, QByteArrayView bytes);
+
+// The same as text, as the raw-data labels show it.
 QString hexPairs(QByteArrayView bytes);
 
 } // namespace talvor

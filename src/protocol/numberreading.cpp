@@ -1,5 +1,7 @@
 #include "numberreading.h"
 
+#include "hexdigits.h"
+
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -35,17 +37,6 @@ std::string compacted(QStringView text)
     return ascii;
 }
 
-int digitValue(char c)
-{
-    if (isDigit(c))
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 // The digits are read as an unsigned number. With more than eight hexadecimal digits the value
 // is simply larger than any 32-bit number, so callers treat it like any other value that does
 // not fit; a very long digit string grows towards infinity, never past it.
@@ -53,7 +44,7 @@ double readRadixDigits(std::string_view digits, int radix)
 {
     double value = 0;
     for (const char c : digits) {
-        const int digit = digitValue(c);
+        const int digit = hexDigitValue(c);
         if (digit < 0 || digit >= radix)
             break;
         value = value * radix + digit;

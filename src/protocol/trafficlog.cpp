@@ -1,5 +1,6 @@
 #include "trafficlog.h"
 
+#include "hexdigits.h"
 #include "talvorprotocol.h"
 
 #include <algorithm>
@@ -8,7 +9,6 @@ namespace talvor {
 
 namespace {
 
-constexpr char kHexDigits[] = "0123456789ABCDEF";
 // Lines longer than this are noise, not frames; only they take over spare storage.
 constexpr qsizetype kLongLine = 64 * 1024;
 
@@ -48,9 +48,7 @@ void TrafficLog::appendReceived(QByteArrayView bytes)
         line.resize(written + 3 * (end - start));
         char *out = line.data() + written;
         for (qsizetype i = start; i < end; ++i) {
-            const auto byte = quint8(bytes[i]);
-            *out++ = kHexDigits[byte >> 4];
-            *out++ = kHexDigits[byte & 0x0F];
+            out = writeHexPair(out, quint8(bytes[i]));
             *out++ = ' ';
         }
         m_endsWithFF = quint8(bytes[end - 1]) == kEndOfFrame;

@@ -25,7 +25,7 @@ public:
     virtual CommResult<bool> rtsEnable() const = 0;
     virtual CommResult<bool> ctsHolding() const = 0;
     // Number of received bytes waiting to be read.
-    virtual CommResult<qint64> inBufferCount() const = 0;
+    virtual CommResult<qint64> inBufferCount() = 0;
     // All waiting bytes, oldest first; they leave the component.
     virtual CommResult<QByteArray> input() = 0;
     // Sends exactly these bytes.

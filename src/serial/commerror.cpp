@@ -83,9 +83,6 @@ QString describe(CommErrorCode code, int port, const QString &device)
         return QStringLiteral("Ungültige Handshake-Einstellung für %1: erlaubt sind 0 (kein "
                               "Handshake) und 2 (RTS/CTS).")
             .arg(name);
-    case CommErrorCode::FileWriteFailed:
-        return QStringLiteral("%1 kann nicht geschrieben werden. Ordner und freien Platz prüfen.")
-            .arg(device);
     }
     return {};
 }

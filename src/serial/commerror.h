@@ -25,7 +25,7 @@ enum class CommErrorCode : int {
     OpenFailed = 10,       // the port could not be opened or set up for another reason
     InvalidHandshake = 11, // a handshake other than 0 (none) or 2 (RTS/CTS)
     PathTooLong = 12,      // the device path is too long for the lock file that guards the device
-    FileWriteFailed = 13,  // a recording or a saved log could not be written
+    // 13 is a file that could not be written (FileWriteError of the recording).
 };
 
 struct CommError {
@@ -61,7 +61,7 @@ using CommStatus = std::optional<CommError>;
 
 // The German text the user sees for a failure: what happened, on which port and device, and what
 // to do. `port` is the port number, `device` its device path or name (may be empty), `detail` the
-// operating system's own message where one helps. For FileWriteFailed `device` is the file's name.
+// operating system's own message where one helps.
 CommError makeCommError(CommErrorCode code, int port, const QString &device,
                         const QString &detail = {});
 

@@ -104,7 +104,7 @@ CommResult<bool> QtCommComponent::ctsHolding() const
     return modemLine(QSerialPort::ClearToSendSignal);
 }
 
-CommResult<qint64> QtCommComponent::inBufferCount() const
+CommResult<qint64> QtCommComponent::inBufferCount()
 {
     gatherWaiting();
     if (m_port->isOpen())
@@ -210,7 +210,7 @@ CommResult<bool> QtCommComponent::modemLine(QSerialPort::PinoutSignal line) cons
 // Takes what the port and the system hold into m_keptInput, up to kMostPerPoll bytes; more stays
 // there (a pseudo-terminal then makes the writer wait) and comes with the next poll. Nothing
 // arrived since the last read while the port's buffer is empty.
-void QtCommComponent::gatherWaiting() const
+void QtCommComponent::gatherWaiting()
 {
     if (!m_port->isOpen() || m_port->bytesAvailable() == 0)
         return;

@@ -24,7 +24,7 @@ public:
 
     CommResult<bool> rtsEnable() const override;
     CommResult<bool> ctsHolding() const override;
-    CommResult<qint64> inBufferCount() const override;
+    CommResult<qint64> inBufferCount() override;
     CommResult<QByteArray> input() override;
     CommStatus output(QByteArrayView bytes) override;
 
@@ -33,7 +33,7 @@ public:
 private:
     CommStatus openPort();
     CommResult<bool> modemLine(QSerialPort::PinoutSignal line) const;
-    void gatherWaiting() const;
+    void gatherWaiting();
     void handleError(QSerialPort::SerialPortError error);
     // A failure naming the open port, or the chosen one while the port is closed.
     CommError failure(CommErrorCode code, const QString &detail = {}) const;
@@ -45,7 +45,7 @@ private:
     QString m_openDevice;
     // Bytes taken from the port and not yet handed out: those gathered for the poll, and those
     // received before the device vanished, which the next input() hands out too.
-    mutable QByteArray m_keptInput;
+    QByteArray m_keptInput;
     std::optional<CommError> m_deviceLost;
     // Why the open port has no modem lines to read (a pseudo-terminal), once that is known.
     mutable std::optional<CommError> m_noModemLines;

@@ -1,20 +1,17 @@
 #include "mainwindow.h"
 
+#include "commandbytes.h"
 #include "errorline.h"
 #include "recordingcontrol.h"
-#include "reportdisplay.h"
-#include "shape.h"
+#include "sendbyte.h"
 #include "trafficlogview.h"
 
-#include "commandbytes.h"
-#include "connection.h"
-#include "receivepoll.h"
-#include "sendbyte.h"
-#include "settingsstore.h"
+#include "testercore.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -23,31 +20,28 @@
 
 namespace talvor {
 
-MainWindow::MainWindow(std::unique_ptr<CommComponent> comm, SettingsStore &settings,
-                       QWidget *parent)
+MainWindow::MainWindow(TesterCore &core, QWidget *parent)
     : QWidget(parent)
-    , m_comm(std::move(comm))
-    , m_settings(settings)
+    , m_core(core)
 {
     setObjectName(QStringLiteral("frmMOXT"));
     setWindowTitle(QStringLiteral("Talvor-Tester"));
     // The layout is fixed: nothing moves or resizes at run time.
     setFixedSize(twipsToPixels(kClientWidthTwips), twipsToPixels(kClientHeightTwips));
     m_controls = buildControls(this);
-    m_controls.RichTextBox1->setLog(&m_log);
-    m_timer.setObjectName(QStringLiteral("Timer1"));
-    m_timer.setInterval(kPollInterval);
-    m_recording = new RecordingControl(*this);
+    m_controls.RichTextBox1->setLog(&m_core.trafficLog());
+    m_recording = new RecordingControl(m_core, this);
     m_controls.RichTextBox1->appendMenuActions(
         {m_recording->startAction(), m_recording->stopAction(), m_recording->saveLogAction()});
     connectEvents();
+    connectCore();
 }
 
 MainWindow::~MainWindow() = default;
 
 void MainWindow::connectEvents()
 {
-    Controls &c = m_controls;
+    const Controls &c = m_controls;
     connect(c.cmdReset, &QPushButton::clicked, this, &MainWindow::resetDisplay);
     connect(c.txtSend, &QLineEdit::textChanged, this, &MainWindow::updateSendButton);
     connect(c.cmdOpen, &QPushButton::clicked, this, &MainWindow::connectPort);
@@ -56,7 +50,6 @@ void MainWindow::connectEvents()
     connect(c.cmbCOM, &QComboBox::activated, this, &MainWindow::disconnectPort);
     // toggled: every change of state, by the user or by code (start-up restores the choice).
     connect(c.chkRTSCTS, &QCheckBox::toggled, this, &MainWindow::saveHandshakeChoice);
-    connect(&m_timer, &QTimer::timeout, this, &MainWindow::receivePoll);
     for (int i = 0; i <= kDetectorCount; ++i)
         connect(c.cmdInit[i], &QPushButton::clicked, this, [this, i] { sendInitCommand(i); });
     connect(c.cmdInfo, &QPushButton::clicked, this, &MainWindow::requestSystemInfo);
@@ -64,9 +57,20 @@ void MainWindow::connectEvents()
     connect(c.cmdSend, &QPushButton::clicked, this, &MainWindow::sendTypedByte);
 }
 
-TrafficRecorder &MainWindow::recorder()
+void MainWindow::connectCore()
 {
-    return m_recording->recorder();
+    TesterCore *core = &m_core;
+    connect(core, &TesterCore::errorLineCleared, this, [this] { setErrorLine({}); });
+    connect(core, &TesterCore::failed, this,
+            [this](const CommError &error) { setErrorLine(errorLineText(error)); });
+    connect(core, &TesterCore::linesChanged, this,
+            [this](const LineStates &lines) { showLineStates(m_controls, lines); });
+    connect(core, &TesterCore::logChanged, m_controls.RichTextBox1, &TrafficLogView::refresh);
+    connect(core, &TesterCore::reportsReceived, this, [this](std::span<const Report> reports) {
+        showReports(m_controls, m_shownReports, reports);
+    });
+    connect(core, &TesterCore::connectionChanged, this, &MainWindow::showLinkState);
+    connect(core, &TesterCore::recordingChanged, this, &MainWindow::showRecording);
 }
 
 void MainWindow::setErrorLine(const QString &text)
@@ -82,12 +86,31 @@ void MainWindow::setErrorLine(const QString &text)
     line->resize(std::min(line->sizeHint().width(), room), line->height());
 }
 
+void MainWindow::showLinkState(bool connected)
+{
+    // While connected the handshake stays as it was opened with; after a disconnect or a lost
+    // device the user may choose it again for the next connect.
+    m_controls.chkRTSCTS->setEnabled(!connected);
+}
+
+void MainWindow::showRecording(bool on)
+{
+    // The caption says which file records, and goes back to the plain caption at the end.
+    if (on) {
+        if (m_caption.isEmpty())
+            m_caption = windowTitle();
+        setWindowTitle(QStringLiteral("%1 - Mitschnitt: %2")
+                           .arg(m_caption, QFileInfo(m_core.recordingPath()).fileName()));
+    } else if (!m_caption.isEmpty()) {
+        setWindowTitle(m_caption);
+        m_caption.clear();
+    }
+}
+
 void MainWindow::resetDisplay()
 {
     resetDetectorTable(m_controls, m_shownReports);
-    m_log.clear();
-    m_controls.RichTextBox1->refresh();
-    recorder().recordEvent(TrafficRecorder::Event::DisplayReset);
+    m_core.resetData();
 }
 
 void MainWindow::updateSendButton()
@@ -101,121 +124,48 @@ void MainWindow::updateSendButton()
 
 void MainWindow::connectPort()
 {
-    setErrorLine({});
-    m_decoder.clear();
-    const ConnectOutcome outcome = openConnection(*m_comm, m_controls.cmbCOM->currentIndex() + 1,
-                                                  m_controls.chkRTSCTS->isChecked());
-    if (outcome.error) {
-        setErrorLine(errorLineText(*outcome.error));
-        return;
-    }
-    if (outcome.opened) {
-        m_controls.chkRTSCTS->setEnabled(false);
-        recorder().recordEvent(TrafficRecorder::Event::Connect, m_controls.cmbCOM->currentText());
-    }
+    m_core.connectPort(m_controls.cmbCOM->currentIndex() + 1, m_controls.chkRTSCTS->isChecked());
 }
 
 void MainWindow::disconnectPort()
 {
-    setErrorLine({});
-    const DisconnectOutcome outcome = closeConnection(*m_comm);
-    if (outcome.error) {
-        setErrorLine(errorLineText(*outcome.error));
-        return;
-    }
-    if (outcome.closed) {
-        m_controls.chkRTSCTS->setEnabled(true);
-        recorder().recordEvent(TrafficRecorder::Event::Disconnect);
-    }
+    m_core.disconnectPort();
 }
 
 void MainWindow::saveHandshakeChoice()
 {
-    m_settings.writeText(kPortSection, kRtsCtsKey,
-                         m_controls.chkRTSCTS->isChecked() ? QStringLiteral("1")
-                                                           : QStringLiteral("0"));
-}
-
-void MainWindow::showLostDevice(const CommError &lost)
-{
-    // The component closed a port whose device vanished; say why the link dropped and let the
-    // user choose the handshake again for the next connect.
-    setErrorLine(errorLineText(lost));
-    m_controls.chkRTSCTS->setEnabled(true);
-    recorder().recordEvent(TrafficRecorder::Event::DeviceLost);
-}
-
-void MainWindow::receivePoll()
-{
-    const PollOutcome outcome = runReceivePoll(*m_comm, m_decoder, m_log);
-    if (outcome.lines != m_shownLines) {
-        showLineStates(m_controls, outcome.lines);
-        m_shownLines = outcome.lines;
-    }
-    if (outcome.received) {
-        m_controls.RichTextBox1->refresh();
-        recorder().recordReceived(outcome.chunk);
-    }
-    showReports(m_controls, m_shownReports, outcome.reports);
-    if (outcome.lost)
-        showLostDevice(*outcome.lost);
-}
-
-void MainWindow::sendCommand(quint8 byte)
-{
-    setErrorLine({});
-    if (const CommStatus error = sendCommandByte(*m_comm, byte))
-        setErrorLine(errorLineText(*error));
-    else
-        recorder().recordSent(QByteArrayView(&byte, 1));
+    m_core.saveHandshakeChoice(m_controls.chkRTSCTS->isChecked());
 }
 
 void MainWindow::sendInitCommand(int index)
 {
-    sendCommand(initCommandByte(index));
+    m_core.sendCommand(initCommandByte(index));
 }
 
 void MainWindow::requestSystemInfo()
 {
-    sendCommand(kSysInfoCommand);
+    m_core.sendCommand(kSysInfoCommand);
 }
 
 void MainWindow::programAddress()
 {
-    sendCommand(programCommandByte(m_controls.cmbDetektor->currentIndex()));
+    m_core.sendCommand(programCommandByte(m_controls.cmbDetektor->currentIndex()));
 }
 
 void MainWindow::sendTypedByte()
 {
-    setErrorLine({});
-    const CommResult<bool> open = m_comm->portOpen();
-    if (!open.ok()) {
-        setErrorLine(errorLineText(open.error()));
-        return;
-    }
-    if (!open.value())
-        return;
-    // Bytes received so far go into the log before the marker, the answer after it.
-    receivePoll();
-    const char byte = static_cast<char>(sendByteValue(tag(m_controls.cmdSend)));
-    if (const CommStatus error = m_comm->output(QByteArrayView(&byte, 1))) {
-        setErrorLine(errorLineText(*error));
-        return;
-    }
-    recorder().recordSent(QByteArrayView(&byte, 1));
-    m_log.appendMarker(m_controls.cmdSend->text().left(4).toLatin1());
-    m_controls.RichTextBox1->refresh();
-    receivePoll();
+    m_core.sendTypedByte(sendByteValue(tag(m_controls.cmdSend)),
+                         m_controls.cmdSend->text().left(4).toLatin1());
 }
 
 void MainWindow::closeEvent(QCloseEvent *event)
 {
     // The shut-down never refuses or delays the close.
-    if (!m_unloaded && m_unload) {
-        m_unloaded = true;
-        m_unload();
+    if (m_loaded) {
+        m_loaded = false;
+        unload();
     }
-    m_recording->stopRecording();
+    m_core.stopRecording();
     event->accept();
 }
 

@@ -3,47 +3,28 @@
 #include "controls.h"
 #include "reportdisplay.h"
 
-#include "commcomponent.h"
-#include "reportdecoder.h"
-#include "trafficlog.h"
-
-#include <QTimer>
 #include <QWidget>
-
-#include <chrono>
-#include <functional>
-#include <memory>
-#include <optional>
 
 namespace talvor {
 
 class RecordingControl;
-class TrafficRecorder;
-class SettingsStore;
+class TesterCore;
 
-// The one window of the program, frmMOXT in the design. It holds the controls, the poll timer
-// (Timer1), the serial port component (MSComm1), the receive buffer (inside the report decoder)
-// and the traffic log; each event of a control lands in one handler below, which runs the
-// matching steps and shows their outcome in the controls.
+// The one window of the program, frmMOXT in the design. It holds the controls; each event of a
+// control lands in one handler below, which hands it to the core with what the control holds,
+// and the window shows what the core tells. load() is the start-up, closing the window the
+// shut-down.
 class MainWindow : public QWidget {
     Q_OBJECT
 public:
-    static constexpr std::chrono::milliseconds kPollInterval{50};
-
-    MainWindow(std::unique_ptr<CommComponent> comm, SettingsStore &settings,
-               QWidget *parent = nullptr);
+    explicit MainWindow(TesterCore &core, QWidget *parent = nullptr);
     ~MainWindow() override;
 
-    Controls &controls() { return m_controls; }
-    CommComponent &comm() { return *m_comm; }
-    SettingsStore &settings() { return m_settings; }
-    QTimer &pollTimer() { return m_timer; }
-    ReportDecoder &decoder() { return m_decoder; }
-    const TrafficLog &trafficLog() const { return m_log; }
-    RecordingControl &recording() { return *m_recording; }
+    const Controls &controls() const { return m_controls; }
 
-    // Runs once when the window closes, by whatever means (the shut-down).
-    void setUnloadHandler(std::function<void()> handler) { m_unload = std::move(handler); }
+    // The start-up, before the window is first shown: the lists filled (portCount ports), the
+    // remembered choices restored, the poll started.
+    void load(int portCount);
 
     // The handlers, one per event of the controls.
     void resetDisplay();             // cmdReset Click
@@ -51,7 +32,6 @@ public:
     void connectPort();              // cmdOpen Click
     void disconnectPort();           // cmdClose Click; also cmbCOM choice and shut-down
     void saveHandshakeChoice();      // chkRTSCTS change of state
-    void receivePoll();              // Timer1 tick; also run by cmdSend
     void sendInitCommand(int index); // cmdInit(index) Click
     void requestSystemInfo();        // cmdInfo Click
     void programAddress();           // cmdProg Click
@@ -64,22 +44,20 @@ protected:
 
 private:
     void connectEvents();
-    void sendCommand(quint8 byte);
-    void showLostDevice(const CommError &lost);
-    TrafficRecorder &recorder();
+    void connectCore();
+    void unload();
+    void showLinkState(bool connected);
+    void showRecording(bool on);
 
+    TesterCore &m_core;
     Controls m_controls;
-    std::unique_ptr<CommComponent> m_comm;
-    SettingsStore &m_settings;
-    ReportDecoder m_decoder;
-    TrafficLog m_log;
     ShownReports m_shownReports;
-    // The line states as the indicators show them; none before the first poll.
-    std::optional<LineStates> m_shownLines;
-    QTimer m_timer;
     RecordingControl *m_recording;
-    std::function<void()> m_unload;
-    bool m_unloaded = false;
+    QString m_caption;
+    bool m_loaded = false;
 };
+
+// "Talvor-Tester 1.0.1": the designed caption, a blank and the program's version.
+QString captionWithVersion(const QString &designCaption);
 
 } // namespace talvor

@@ -1,6 +1,6 @@
 #include "recordingcontrol.h"
 
-#include "mainwindow.h"
+#include "testercore.h"
 
 #include <QAction>
 #include <QDateTime>
@@ -9,15 +9,11 @@
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QStandardPaths>
 
 namespace talvor {
 
 namespace {
-
-// How soon a failed write reaches the error line.
-constexpr std::chrono::milliseconds kWatchInterval{100};
 
 const QString kFileFilter = QStringLiteral("Textdateien (*.txt);;Alle Dateien (*)");
 
@@ -37,8 +33,9 @@ bool confirmAppend(QWidget *parent, const QString &path)
 
 } // namespace
 
-RecordingControl::RecordingControl(MainWindow &window)
-    : QObject(&window)
+RecordingControl::RecordingControl(TesterCore &core, QWidget *window)
+    : QObject(window)
+    , m_core(core)
     , m_window(window)
     , m_start(new QAction(QStringLiteral("Mitschnitt starten..."), this))
     , m_stop(new QAction(QStringLiteral("Mitschnitt beenden"), this))
@@ -47,10 +44,9 @@ RecordingControl::RecordingControl(MainWindow &window)
     m_start->setCheckable(true);
     m_stop->setEnabled(false);
     connect(m_start, &QAction::triggered, this, &RecordingControl::askAndStart);
-    connect(m_stop, &QAction::triggered, this, &RecordingControl::stopRecording);
+    connect(m_stop, &QAction::triggered, &m_core, &TesterCore::stopRecording);
     connect(m_saveLog, &QAction::triggered, this, &RecordingControl::askAndSaveLog);
-    m_watch.setInterval(kWatchInterval);
-    connect(&m_watch, &QTimer::timeout, this, &RecordingControl::checkWriter);
+    connect(&m_core, &TesterCore::recordingChanged, this, &RecordingControl::showRecording);
 }
 
 QString RecordingControl::defaultFileName(const QString &prefix)
@@ -64,81 +60,30 @@ QString RecordingControl::defaultFileName(const QString &prefix)
     return QDir(folder).filePath(QStringLiteral("%1-%2.txt").arg(prefix, stamp));
 }
 
-bool RecordingControl::startRecording(const QString &path)
-{
-    m_window.setErrorLine({});
-    if (const CommStatus error = m_recorder.start(path)) {
-        m_window.setErrorLine(errorLineText(*error));
-        showRecording(false);
-        return false;
-    }
-    showRecording(true);
-    return true;
-}
-
-void RecordingControl::stopRecording()
-{
-    m_recorder.stop();
-    showRecording(false);
-    // A write that failed while the last lines went out is still worth telling.
-    checkWriter();
-}
-
-bool RecordingControl::saveLog(const QString &path)
-{
-    m_window.setErrorLine({});
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(m_window.trafficLog().text()) < 0 ||
-        !file.commit()) {
-        m_window.setErrorLine(errorLineText(makeCommError(
-            CommErrorCode::FileWriteFailed, 0, QFileInfo(path).fileName(), file.errorString())));
-        return false;
-    }
-    return true;
-}
-
 void RecordingControl::askAndStart()
 {
     // The entry only starts; while a recording runs it keeps its check mark.
-    m_start->setChecked(m_recorder.isRecording());
+    m_start->setChecked(m_core.isRecording());
     const QString path = QFileDialog::getSaveFileName(
-        &m_window, QStringLiteral("Mitschnitt starten"), defaultFileName(QStringLiteral("talvor")),
+        m_window, QStringLiteral("Mitschnitt starten"), defaultFileName(QStringLiteral("talvor")),
         kFileFilter, nullptr, QFileDialog::DontConfirmOverwrite | QFileDialog::DontUseNativeDialog);
-    if (path.isEmpty() || (QFileInfo::exists(path) && !confirmAppend(&m_window, path)))
+    if (path.isEmpty() || (QFileInfo::exists(path) && !confirmAppend(m_window, path)))
         return;
-    startRecording(path);
+    m_core.startRecording(path);
 }
 
 void RecordingControl::askAndSaveLog()
 {
     const QString path =
-        QFileDialog::getSaveFileName(&m_window, QStringLiteral("Protokoll speichern unter"),
+        QFileDialog::getSaveFileName(m_window, QStringLiteral("Protokoll speichern unter"),
                                      defaultFileName(QStringLiteral("talvor-protokoll")),
                                      kFileFilter, nullptr, QFileDialog::DontUseNativeDialog);
     if (!path.isEmpty())
-        saveLog(path);
-}
-
-void RecordingControl::checkWriter()
-{
-    if (const CommStatus failure = m_recorder.takeFailure()) {
-        m_window.setErrorLine(errorLineText(*failure));
-        showRecording(false);
-    }
+        m_core.saveLog(path);
 }
 
 void RecordingControl::showRecording(bool on)
 {
-    if (on) {
-        if (!m_watch.isActive())
-            m_caption = m_window.windowTitle();
-        m_window.setWindowTitle(QStringLiteral("%1 - Mitschnitt: %2")
-                                    .arg(m_caption, QFileInfo(m_recorder.path()).fileName()));
-        m_watch.start();
-    } else if (!on && m_watch.isActive()) {
-        m_window.setWindowTitle(m_caption);
-        m_watch.stop();
-    }
     m_start->setChecked(on);
     m_start->setEnabled(!on);
     m_stop->setEnabled(on);

@@ -24,33 +24,38 @@ class TestConnection : public QObject {
 
 private:
     std::unique_ptr<SettingsStore> m_settings;
-    std::unique_ptr<MainWindow> m_window;
+    Program m_program;
+    MainWindow *m_window = nullptr;
+    CommComponent *m_port = nullptr;
     FakeComm *m_fake = nullptr;
 
-    Controls &start(std::unique_ptr<CommComponent> comm)
+    const Controls &start(std::unique_ptr<CommComponent> comm)
     {
+        m_port = comm.get();
         m_settings = std::make_unique<SettingsStore>();
-        m_window = openMainWindow(std::move(comm), *m_settings, {});
+        m_program = openProgram(std::move(comm), *m_settings, {});
+        m_window = m_program.window.get();
         return m_window->controls();
     }
-    Controls &startFake()
+    const Controls &startFake()
     {
         auto fake = std::make_unique<FakeComm>();
         m_fake = fake.get();
         return start(std::move(fake));
     }
-    Controls &startReal() { return start(std::make_unique<QtCommComponent>()); }
+    const Controls &startReal() { return start(std::make_unique<QtCommComponent>()); }
     void choosePort(int position)
     {
         QComboBox *list = m_window->controls().cmbCOM;
         list->setCurrentIndex(position);
         emit list->activated(position);
     }
-    bool portOpen() { return m_window->comm().portOpen().value(); }
+    bool portOpen() { return m_port->portOpen().value(); }
 
 private slots:
     void init() { test::clearSettings(); }
-    void cleanup() { m_window.reset(); }
+    void cleanup() { m_program.window.reset();
+        m_program.core.reset(); }
 
     void connectSetsHandshakeAndPort_data()
     {
@@ -67,7 +72,7 @@ private slots:
         QFETCH(int, position);
         QFETCH(bool, rtsCts);
         QFETCH(int, handshake);
-        Controls &c = startFake();
+        const Controls &c = startFake();
         c.chkRTSCTS->setChecked(rtsCts);
         choosePort(position);
         m_fake->calls.clear();
@@ -83,21 +88,24 @@ private slots:
 
     void connectWhileOpenOnlyEmptiesErrorLineAndBuffer()
     {
-        Controls &c = startFake();
+        const Controls &c = startFake();
         c.cmdOpen->click();
-        m_window->decoder().append(QByteArray::fromHex("FC05"));
+        // The start of a frame waits in the receive buffer.
+        m_fake->waiting = QByteArray::fromHex("FC05");
+        m_program.core->receivePoll();
+        QCOMPARE(m_program.core->pendingBytes(), QByteArray::fromHex("FC05"));
         m_window->setErrorLine("Fehler 1 alt");
         m_fake->calls.clear();
         c.cmdOpen->click();
         QCOMPARE(c.lblFehler->text(), QString());
-        QVERIFY(m_window->decoder().pending().isEmpty());
+        QVERIFY(m_program.core->pendingBytes().isEmpty());
         QCOMPARE(m_fake->calls, std::vector<FakeComm::Op>{FakeComm::PortOpenRead});
         QVERIFY(m_fake->open);
     }
 
     void refusedOpenShowsTheFailureAndKeepsSettings()
     {
-        Controls &c = startFake();
+        const Controls &c = startFake();
         m_fake->failOn(FakeComm::Open, {10, "COM 1 konnte nicht geöffnet werden."});
         c.cmdOpen->click();
         QCOMPARE(c.lblFehler->text(),
@@ -107,7 +115,7 @@ private slots:
         QCOMPARE(m_fake->handshake, 2);
         QCOMPARE(m_fake->port, 1);
         // The failure stays until the next action empties the error line.
-        m_window->receivePoll();
+        m_program.core->receivePoll();
         QVERIFY(c.lblFehler->text().startsWith("Fehler 10"));
         m_fake->clearFailures();
         c.cmdOpen->click();
@@ -117,7 +125,7 @@ private slots:
 
     void refusedCloseKeepsTheCheckBoxDisabled()
     {
-        Controls &c = startFake();
+        const Controls &c = startFake();
         c.cmdOpen->click();
         m_fake->failOn(FakeComm::Close, {8, "kaputt"});
         c.cmdClose->click();
@@ -128,7 +136,7 @@ private slots:
 
     void unreadablePortStateIsShown()
     {
-        Controls &c = startFake();
+        const Controls &c = startFake();
         m_fake->failOn(FakeComm::PortOpenRead, {7, "Lesen fehlgeschlagen"});
         c.cmdOpen->click();
         QCOMPARE(c.lblFehler->text(), QStringLiteral("Fehler 7 Lesen fehlgeschlagen"));
@@ -138,7 +146,7 @@ private slots:
 
     void closedDisconnectOnlyEmptiesTheErrorLine()
     {
-        Controls &c = startFake();
+        const Controls &c = startFake();
         m_window->setErrorLine("Fehler 1 alt");
         m_fake->calls.clear();
         c.cmdClose->click();
@@ -148,7 +156,7 @@ private slots:
 
     void handshakeChangeWhileClosedIsRemembered()
     {
-        Controls &c = startFake();
+        const Controls &c = startFake();
         c.chkRTSCTS->click();
         QCOMPARE(m_settings->readText("Port", "RTSCTS", "?"), QStringLiteral("0"));
         c.chkRTSCTS->click();
@@ -160,7 +168,7 @@ private slots:
         test::PtyPair device;
         QVERIFY(device.isValid());
         test::setPortDevice(3, device.slavePath());
-        Controls &c = startReal();
+        const Controls &c = startReal();
         choosePort(2);
         c.chkRTSCTS->setChecked(false);
         c.cmdOpen->click();
@@ -187,7 +195,7 @@ private slots:
     {
         test::PtyPair device;
         test::setPortDevice(1, device.slavePath());
-        Controls &c = startReal();
+        const Controls &c = startReal();
         c.cmdOpen->click();
         QVERIFY(portOpen());
         choosePort(4);
@@ -199,7 +207,7 @@ private slots:
     void missingDeviceFailsWithItsPath()
     {
         test::setPortDevice(5, "/dev/talvor-does-not-exist");
-        Controls &c = startReal();
+        const Controls &c = startReal();
         choosePort(4);
         c.cmdOpen->click();
         QVERIFY2(c.lblFehler->text().startsWith("Fehler 2 "), qPrintable(c.lblFehler->text()));
@@ -232,19 +240,19 @@ private slots:
         QFETCH(QString, lblRaw5);
         auto device = std::make_unique<test::PtyPair>();
         test::setPortDevice(1, device->slavePath());
-        Controls &c = startReal();
+        const Controls &c = startReal();
         c.cmdOpen->click();
         QTRY_COMPARE(c.Shape1->fillStyle(), Shape::Solid);
         // The device sends its last bytes and vanishes between two ticks.
-        m_window->pollTimer().stop();
+        m_program.core->stopPolling();
         QVERIFY(device->writeMaster(lastBytes));
-        QTRY_COMPARE(m_window->comm().inBufferCount().value(), lastBytes.size());
+        QTRY_COMPARE(m_port->inBufferCount().value(), lastBytes.size());
         device->closeMaster();
         QTRY_VERIFY(!portOpen());
-        m_window->pollTimer().start();
+        m_program.core->startPolling();
         QTRY_VERIFY(c.lblFehler->text().startsWith("Fehler 9 "));
         // The tick that shows the loss has put those bytes into the log and the table.
-        QCOMPARE(m_window->trafficLog().text(), log);
+        QCOMPARE(m_program.core->trafficLog().text(), log);
         QCOMPARE(c.lblRaw[5]->text(), lblRaw5);
         QVERIFY(c.chkRTSCTS->isEnabled());
         QTRY_COMPARE(c.Shape1->fillStyle(), Shape::Transparent);

@@ -35,28 +35,32 @@ class TestEndToEnd : public QObject {
 private:
     std::unique_ptr<test::PtyPair> m_device;
     std::unique_ptr<SettingsStore> m_settings;
-    std::unique_ptr<MainWindow> m_window;
+    Program m_program;
+    MainWindow *m_window = nullptr;
+    CommComponent *m_port = nullptr;
     test::FakeComm *m_fake = nullptr;
 
-    Controls &start(std::unique_ptr<CommComponent> comm)
+    const Controls &start(std::unique_ptr<CommComponent> comm)
     {
+        m_port = comm.get();
         m_settings = std::make_unique<SettingsStore>();
-        m_window = openMainWindow(std::move(comm), *m_settings, {});
+        m_program = openProgram(std::move(comm), *m_settings, {});
+        m_window = m_program.window.get();
         return m_window->controls();
     }
-    Controls &startConnected()
+    const Controls &startConnected()
     {
         m_device = std::make_unique<test::PtyPair>();
         test::setPortDevice(1, m_device->slavePath());
-        Controls &c = start(std::make_unique<QtCommComponent>());
+        const Controls &c = start(std::make_unique<QtCommComponent>());
         c.cmdOpen->click();
         return c;
     }
-    Controls &startFake(bool open = true)
+    const Controls &startFake(bool open = true)
     {
         auto fake = std::make_unique<test::FakeComm>();
         m_fake = fake.get();
-        Controls &c = start(std::move(fake));
+        const Controls &c = start(std::move(fake));
         m_fake->open = open; // as if connected after the start-up
         return c;
     }
@@ -66,13 +70,14 @@ private:
         QVERIFY(m_device->writeMaster(data));
         QTest::qWait(150);
     }
-    QString log() const { return QString::fromLatin1(m_window->trafficLog().text()); }
+    QString log() const { return QString::fromLatin1(m_program.core->trafficLog().text()); }
 
 private slots:
     void initTestCase() { QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany)); }
     void cleanup()
     {
-        m_window.reset();
+        m_program.window.reset();
+        m_program.core.reset();
         m_device.reset();
     }
 
@@ -129,12 +134,12 @@ private slots:
         QCOMPARE(label->text(), text);
         if (colour.isValid())
             QCOMPARE(background(label), colour);
-        QVERIFY(m_window->decoder().pending().isEmpty());
+        QVERIFY(m_program.core->pendingBytes().isEmpty());
     }
 
     void timeOfDayIsTheLongTimeWithoutZone()
     {
-        Controls &c = startConnected();
+        const Controls &c = startConnected();
         deliver(bytes("FC05 0000 FF FE05 01 FF"));
         const QRegularExpression german(QStringLiteral("^\\d\\d:\\d\\d:\\d\\d$"));
         QVERIFY2(german.match(c.lblZeit[5]->text()).hasMatch(), qPrintable(c.lblZeit[5]->text()));
@@ -146,7 +151,7 @@ private slots:
 
     void frameSplitAcrossTicks()
     {
-        Controls &c = startConnected();
+        const Controls &c = startConnected();
         deliver(bytes("FC0980"));
         QCOMPARE(c.lblAdresse[9]->text(), QString());
         deliver(bytes("2AFF"));
@@ -180,7 +185,7 @@ private slots:
         QFETCH(QString, button);
         QFETCH(int, detectorChoice);
         QFETCH(QByteArray, sent);
-        Controls &c = startConnected();
+        const Controls &c = startConnected();
         c.cmbDetektor->setCurrentIndex(detectorChoice);
         auto *b = m_window->findChild<QPushButton *>(button);
         b->click();
@@ -194,7 +199,7 @@ private slots:
 
     void closedPortButtonsOnlyEmptyTheErrorLine()
     {
-        Controls &c = startFake(false);
+        const Controls &c = startFake(false);
         for (QPushButton *b : {c.cmdInit[0], c.cmdInit[7], c.cmdInfo, c.cmdProg, c.cmdSend}) {
             m_window->setErrorLine("Fehler 1 alt");
             m_fake->calls.clear();
@@ -208,7 +213,7 @@ private slots:
 
     void refusedWriteIsShown()
     {
-        Controls &c = startFake();
+        const Controls &c = startFake();
         m_fake->failOn(test::FakeComm::Output, {8, "Senden an COM 1 fehlgeschlagen."});
         c.cmdInfo->click();
         QCOMPARE(c.lblFehler->text(), QStringLiteral("Fehler 8 Senden an COM 1 fehlgeschlagen."));
@@ -232,7 +237,7 @@ private slots:
     {
         QFETCH(QString, button);
         QFETCH(QByteArray, sent);
-        Controls &c = startConnected();
+        const Controls &c = startConnected();
         auto *b = m_window->findChild<QPushButton *>(button);
         // The device side takes no more bytes, as a device holding CTS low under RTS/CTS.
         QCOMPARE(::tcflow(m_device->slaveFd(), TCOOFF), 0);
@@ -261,7 +266,7 @@ private slots:
 
     void sendMarkerStandsBeforeTheAnswer()
     {
-        Controls &c = startConnected();
+        const Controls &c = startConnected();
         deliver(bytes("FE0101FF"));
         c.cmdSend->click();
         QCOMPARE(m_device->readMaster(1), bytes("60"));
@@ -288,7 +293,7 @@ private slots:
         QFETCH(QString, typed);
         QFETCH(QByteArray, sent);
         QFETCH(QString, marker);
-        Controls &c = startConnected();
+        const Controls &c = startConnected();
         c.cmdReset->click();
         c.txtSend->setText(typed);
         c.cmdSend->click();
@@ -298,7 +303,7 @@ private slots:
 
     void resetKeepsUndecodedBytes()
     {
-        Controls &c = startConnected();
+        const Controls &c = startConnected();
         deliver(bytes("FC05 0000 FF FE07"));
         c.cmdReset->click();
         QCOMPARE(c.lblAdresse[5]->text(), QString());
@@ -317,36 +322,41 @@ private slots:
 
     void failingPollStepsAreSkipped()
     {
-        Controls &c = startFake();
+        const Controls &c = startFake();
         m_fake->rts = m_fake->cts = true;
         m_fake->failOn(test::FakeComm::Rts, {7, "x"});
         m_fake->waiting = bytes("FE0301FF");
-        m_window->receivePoll();
+        m_program.core->receivePoll();
         QCOMPARE(background(c.lblRTS), QColor(255, 255, 255));
         QCOMPARE(background(c.lblCTS), QColor(0, 255, 0));
         QCOMPARE(c.lblCV[3]->text(), QStringLiteral("1"));
         QCOMPARE(c.Shape1->fillStyle(), Shape::Solid);
         QCOMPARE(c.lblFehler->text(), QString());
 
-        // A failed read leaves the buffer; what it holds is still decoded.
+        // A failed read leaves the buffer as it was; the next read completes what it holds.
         m_fake->clearFailures();
-        m_window->decoder().append(bytes("FE0402FF"));
+        m_fake->waiting = bytes("FE04");
+        m_program.core->receivePoll();
         m_fake->failOn(test::FakeComm::Input, {7, "x"});
         m_fake->waiting = bytes("00");
-        m_window->receivePoll();
+        m_program.core->receivePoll();
+        QCOMPARE(m_program.core->pendingBytes(), bytes("FE04"));
+        QCOMPARE(log(), QStringLiteral("FE 03 01 FF\r\nFE 04 "));
+        m_fake->clearFailures();
+        m_fake->waiting = bytes("02FF");
+        m_program.core->receivePoll();
         QCOMPARE(c.lblCV[4]->text(), QStringLiteral("2"));
-        QCOMPARE(log(), QStringLiteral("FE 03 01 FF "));
 
         // A port state that cannot be read counts as closed.
         m_fake->failOn(test::FakeComm::PortOpenRead, {7, "x"});
-        m_window->receivePoll();
+        m_program.core->receivePoll();
         QCOMPARE(c.Shape1->fillStyle(), Shape::Transparent);
         QCOMPARE(background(c.lblCTS), QColor(255, 255, 255));
         QCOMPARE(c.lblFehler->text(), QString());
     }
 
 private:
-    bool portIsOpen() { return m_window->comm().portOpen().value(); }
+    bool portIsOpen() { return m_port->portOpen().value(); }
 };
 
 QTEST_MAIN(TestEndToEnd)

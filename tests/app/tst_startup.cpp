@@ -16,6 +16,7 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 
 #include <signal.h>
 
@@ -59,7 +60,8 @@ class TestStartup : public QObject {
 
 private:
     std::unique_ptr<SettingsStore> m_settings;
-    std::unique_ptr<MainWindow> m_window;
+    Program m_program;
+    MainWindow *m_window = nullptr;
     test::FakeComm *m_comm = nullptr;
 
     MainWindow &start(const QStringList &arguments = {})
@@ -67,17 +69,19 @@ private:
         auto comm = std::make_unique<test::FakeComm>();
         m_comm = comm.get();
         m_settings = std::make_unique<SettingsStore>();
-        m_window = openMainWindow(std::move(comm), *m_settings, arguments);
+        m_program = openProgram(std::move(comm), *m_settings, arguments);
+        m_window = m_program.window.get();
         return *m_window;
     }
 
 private slots:
     void init() { test::clearSettings(); }
-    void cleanup() { m_window.reset(); }
+    void cleanup() { m_program.window.reset();
+        m_program.core.reset(); }
 
     void freshStartShowsAReadyWindow()
     {
-        Controls &c = start().controls();
+        const Controls &c = start().controls();
         QCOMPARE(m_window->windowTitle(), QStringLiteral("Talvor-Tester 1.0.1"));
         QCOMPARE(c.lblFehler->text(), QString());
         QCOMPARE(c.cmbCOM->count(), 16);
@@ -101,7 +105,7 @@ private slots:
         QCOMPARE(c.lblCV[0]->text(), QStringLiteral("CV"));
         for (QLabel *l : {c.lblSysRaw, c.lblSW, c.lblHW, c.lblSN})
             QCOMPARE(l->text(), QString());
-        QVERIFY(m_window->pollTimer().isActive());
+        QVERIFY(m_program.core->findChild<QTimer *>(QStringLiteral("Timer1"))->isActive());
         QVERIFY(!m_comm->open);
         // The check box was checked by the start-up: that change is remembered at once.
         QCOMPARE(stored("RTSCTS").toString(), QStringLiteral("1"));
@@ -138,7 +142,7 @@ private slots:
         QFETCH(QStringList, arguments);
         QFETCH(QString, chosen);
         store("PortNumber", storedValue);
-        Controls &c = start(arguments).controls();
+        const Controls &c = start(arguments).controls();
         QCOMPARE(c.cmbCOM->currentText(), chosen);
         // The stored text is not corrected by the start-up.
         QCOMPARE(stored("PortNumber"), storedValue);
@@ -164,7 +168,7 @@ private slots:
         QFETCH(bool, checked);
         QFETCH(QVariant, storedAfter);
         store("RTSCTS", storedValue);
-        Controls &c = start().controls();
+        const Controls &c = start().controls();
         QCOMPARE(c.chkRTSCTS->isChecked(), checked);
         QCOMPARE(stored("RTSCTS"), storedAfter);
         // The user's change is remembered at once.
@@ -189,14 +193,14 @@ private slots:
     {
         QFETCH(QStringList, arguments);
         QFETCH(int, count);
-        Controls &c = start(arguments).controls();
+        const Controls &c = start(arguments).controls();
         QCOMPARE(c.cmbCOM->count(), count);
         QCOMPARE(c.cmbCOM->itemText(count - 1), QStringLiteral("COM %1").arg(count));
     }
 
     void shutDownRemembersThePortAndCloses()
     {
-        Controls &c = start().controls();
+        const Controls &c = start().controls();
         c.cmbCOM->setCurrentIndex(6);
         m_comm->open = true;
         c.chkRTSCTS->setEnabled(false);
@@ -294,7 +298,7 @@ private slots:
         const QString file = SettingsStore().fileName();
         QFile::remove(file);
         QVERIFY(QDir().mkpath(file));
-        Controls &c = start().controls();
+        const Controls &c = start().controls();
         QCOMPARE(c.cmbCOM->currentIndex(), 0);
         QVERIFY(c.chkRTSCTS->isChecked());
         QCOMPARE(c.lblFehler->text(), QString());
@@ -302,14 +306,15 @@ private slots:
         clock.start();
         QVERIFY(m_window->close());
         QVERIFY(clock.elapsed() < 2000);
-        m_window.reset();
+        m_program.window.reset();
+        m_program.core.reset();
         m_settings.reset();
         QVERIFY(QDir(file).removeRecursively());
     }
 
     void everyTextFitsItsControl()
     {
-        Controls &c = start().controls();
+        const Controls &c = start().controls();
         c.cmdSend->setText("0xFF senden");
         for (QWidget *w : m_window->findChildren<QWidget *>()) {
             QString text;

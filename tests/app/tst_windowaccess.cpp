@@ -44,24 +44,28 @@ class TestWindowAccess : public QObject {
 
 private:
     std::unique_ptr<SettingsStore> m_settings;
-    std::unique_ptr<MainWindow> m_window;
+    Program m_program;
+    MainWindow *m_window = nullptr;
+    CommComponent *m_port = nullptr;
     std::unique_ptr<test::PtyPair> m_device;
 
-    Controls &start(std::unique_ptr<CommComponent> comm)
+    const Controls &start(std::unique_ptr<CommComponent> comm)
     {
+        m_port = comm.get();
         m_settings = std::make_unique<SettingsStore>();
-        m_window = openMainWindow(std::move(comm), *m_settings, {});
+        m_program = openProgram(std::move(comm), *m_settings, {});
+        m_window = m_program.window.get();
         return m_window->controls();
     }
     // The window shown and active, COM 1 a pseudo-terminal.
-    Controls &startShown()
+    const Controls &startShown()
     {
         m_device = std::make_unique<test::PtyPair>();
         test::setPortDevice(1, m_device->slavePath());
-        Controls &c = start(std::make_unique<QtCommComponent>());
+        const Controls &c = start(std::make_unique<QtCommComponent>());
         m_window->show();
         m_window->activateWindow();
-        if (!QTest::qWaitForWindowActive(m_window.get()))
+        if (!QTest::qWaitForWindowActive(m_window))
             qFatal("the window did not become active");
         return c;
     }
@@ -69,10 +73,10 @@ private:
     QHash<QString, QAccessibleInterface *> accessibleTree()
     {
         QHash<QString, QAccessibleInterface *> tree;
-        collect(accessible(m_window.get()), tree);
+        collect(accessible(m_window), tree);
         return tree;
     }
-    bool portOpen() { return m_window->comm().portOpen().value(); }
+    bool portOpen() { return m_port->portOpen().value(); }
     QAccessibleInterface *accessible(QWidget *w)
     {
         return QAccessible::queryAccessibleInterface(w);
@@ -84,13 +88,14 @@ private slots:
     void init() { test::clearSettings(); }
     void cleanup()
     {
-        m_window.reset();
+        m_program.window.reset();
+        m_program.core.reset();
         m_device.reset();
     }
 
     void qtTextsAreGerman()
     {
-        Controls &c = start(std::make_unique<test::FakeComm>());
+        const Controls &c = start(std::make_unique<test::FakeComm>());
         const std::unique_ptr<QMenu> menu(c.txtSend->createStandardContextMenu());
         QStringList entries;
         for (const QAction *action : menu->actions())
@@ -116,7 +121,7 @@ private slots:
     {
         QFETCH(QString, list);
         QFETCH(bool, focused);
-        Controls &c = startShown();
+        const Controls &c = startShown();
         c.cmdOpen->click();
         QVERIFY(portOpen());
         auto *box = m_window->findChild<QComboBox *>(list);
@@ -151,7 +156,7 @@ private slots:
             QTest::keyClick(m_window->windowHandle(), Qt::Key(key),
                             Qt::KeyboardModifiers(modifiers));
         };
-        Controls &c = startShown();
+        const Controls &c = startShown();
         // From the port list, Tab reaches "Verbinden"; the key connects.
         QTest::keyClick(m_window->windowHandle(), Qt::Key_Tab);
         QCOMPARE(m_window->focusWidget(), c.cmdOpen);
@@ -183,7 +188,7 @@ private slots:
         QFETCH(QString, path);
         QFETCH(bool, shortened);
         test::setPortDevice(1, path);
-        Controls &c = start(std::make_unique<QtCommComponent>());
+        const Controls &c = start(std::make_unique<QtCommComponent>());
         const QString full = errorLineText(makeCommError(CommErrorCode(code), 1, path));
         if (code == int(CommErrorCode::DeviceNotFound))
             c.cmdOpen->click(); // the real failure of a missing device
@@ -262,7 +267,7 @@ private slots:
             const bool indicator = name == "lblCTS" || name == "lblRTS";
             if (auto *label = qobject_cast<QLabel *>(widget); label && !indicator)
                 QCOMPARE(each->text(QAccessible::Name), label->text());
-            if (widget->focusPolicy() != Qt::NoFocus && widget->isVisibleTo(m_window.get()))
+            if (widget->focusPolicy() != Qt::NoFocus && widget->isVisibleTo(m_window))
                 QVERIFY2(!each->text(QAccessible::Name).isEmpty(), qPrintable(name));
         }
     }
@@ -285,10 +290,10 @@ private slots:
         QFETCH(QString, cts);
         auto comm = std::make_unique<test::FakeComm>();
         test::FakeComm &fake = *comm;
-        Controls &c = start(std::move(comm));
+        const Controls &c = start(std::move(comm));
         for (const bool state : {!on, on}) {
             fake.open = fake.cts = fake.rts = state;
-            m_window->receivePoll();
+            m_program.core->receivePoll();
         }
         QCOMPARE(accessible(c.Shape1)->text(QAccessible::Name), link);
         QCOMPARE(accessible(c.lblCTS)->text(QAccessible::Name), cts);

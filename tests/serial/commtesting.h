@@ -24,7 +24,7 @@ inline CommStatus openOn(QtCommComponent &component, const PtyPair &pty, int por
 }
 
 // Runs the event loop, as it runs between two ticks, until `count` bytes wait in the component.
-inline bool waitForInput(const QtCommComponent &component, qint64 count)
+inline bool waitForInput(QtCommComponent &component, qint64 count)
 {
     return QTest::qWaitFor([&] {
         const CommResult<qint64> waiting = component.inBufferCount();

@@ -46,7 +46,7 @@ public:
     CommStatus setCommPort(int value) override { return set(CommPort, port, value); }
     CommResult<bool> rtsEnable() const override { return read(Rts, rts); }
     CommResult<bool> ctsHolding() const override { return read(Cts, cts); }
-    CommResult<qint64> inBufferCount() const override
+    CommResult<qint64> inBufferCount() override
     {
         return record(Count) ? CommResult<qint64>(*failure(Count)) : waiting.size();
     }

@@ -37,22 +37,24 @@ class TestTesterWithSim : public QObject {
 private:
     QProcess m_sim;
     std::unique_ptr<SettingsStore> m_settings;
-    std::unique_ptr<MainWindow> m_window;
+    Program m_program;
+    MainWindow *m_window = nullptr;
 
-    Controls &connectTo(const QStringList &simArguments)
+    const Controls &connectTo(const QStringList &simArguments)
     {
         test::startSimulatorOnCom1(m_sim, TALVOR_SIM_PATH,
                                    QStringList{"--seed", QString::number(kSeed)} + simArguments);
         m_settings = std::make_unique<SettingsStore>();
-        m_window = openMainWindow(std::make_unique<QtCommComponent>(), *m_settings, {});
-        Controls &c = m_window->controls();
+        m_program = openProgram(std::make_unique<QtCommComponent>(), *m_settings, {});
+        m_window = m_program.window.get();
+        const Controls &c = m_window->controls();
         c.cmdOpen->click();
         if (!c.lblFehler->text().isEmpty())
             qFatal("%s", qPrintable(c.lblFehler->text()));
         return c;
     }
 
-    void checkInitialiseFillsEveryRow(Controls &c)
+    void checkInitialiseFillsEveryRow(const Controls &c)
     {
         const sim::SimDevice device = sim::SimDevice::fromSeed(kSeed);
         c.cmdInit[0]->click();
@@ -67,14 +69,15 @@ private:
 private slots:
     void cleanup()
     {
-        m_window.reset();
+        m_program.window.reset();
+        m_program.core.reset();
         m_sim.terminate();
         m_sim.waitForFinished(5000);
     }
 
     void everyCommandFillsItsCells()
     {
-        Controls &c = connectTo({});
+        const Controls &c = connectTo({});
         checkInitialiseFillsEveryRow(c);
 
         sim::SimDevice device = sim::SimDevice::fromSeed(kSeed);
@@ -96,7 +99,7 @@ private slots:
 
     void noiseAndSplitFramesStillReachTheirRows()
     {
-        Controls &c = connectTo({"--noise", "--split", "--split-pause", "20"});
+        const Controls &c = connectTo({"--noise", "--split", "--split-pause", "20"});
         checkInitialiseFillsEveryRow(c);
     }
 };

@@ -2,6 +2,7 @@
 // its place, with its text, font and look. The expected values are written down here as the
 // window's design states them, independently of the program's own design table.
 #include "mainwindow.h"
+#include "testercore.h"
 #include "settingsstore.h"
 #include "shape.h"
 #include "support/fakecomm.h"
@@ -107,9 +108,14 @@ private slots:
     void init()
     {
         m_settings = std::make_unique<SettingsStore>();
-        m_window = std::make_unique<MainWindow>(std::make_unique<test::FakeComm>(), *m_settings);
+        m_core = std::make_unique<TesterCore>(std::make_unique<test::FakeComm>(), *m_settings);
+        m_window = std::make_unique<MainWindow>(*m_core);
     }
-    void cleanup() { m_window.reset(); }
+    void cleanup()
+    {
+        m_window.reset();
+        m_core.reset();
+    }
 
     void control_data()
     {
@@ -203,12 +209,6 @@ private slots:
         QCOMPARE(m_window->minimumSize(), m_window->maximumSize());
     }
 
-    void pollTimerTicksEvery50ms()
-    {
-        QCOMPARE(m_window->pollTimer().interval(), 50);
-        QCOMPARE(m_window->pollTimer().objectName(), QStringLiteral("Timer1"));
-    }
-
     void tabOrderFollowsTheDesign()
     {
         QStringList expected = {"cmbCOM", "cmdOpen", "cmdClose"};
@@ -245,6 +245,7 @@ private slots:
 
 private:
     std::unique_ptr<SettingsStore> m_settings;
+    std::unique_ptr<TesterCore> m_core;
     std::unique_ptr<MainWindow> m_window;
 };
 

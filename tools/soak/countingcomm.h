@@ -25,7 +25,7 @@ public:
     CommStatus setCommPort(int port) override { return m_port->setCommPort(port); }
     CommResult<bool> rtsEnable() const override { return m_port->rtsEnable(); }
     CommResult<bool> ctsHolding() const override { return m_port->ctsHolding(); }
-    CommResult<qint64> inBufferCount() const override { return m_port->inBufferCount(); }
+    CommResult<qint64> inBufferCount() override { return m_port->inBufferCount(); }
     CommResult<QByteArray> input() override
     {
         CommResult<QByteArray> bytes = m_port->input();

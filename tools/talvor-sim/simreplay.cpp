@@ -1,5 +1,7 @@
 #include "simreplay.h"
 
+#include "hexdigits.h"
+
 #include <algorithm>
 #include <array>
 #include <charconv>
@@ -21,17 +23,6 @@ std::optional<int> number(std::string_view text, std::size_t from, std::size_t d
     return value;
 }
 
-int hexDigit(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return -1;
-}
-
 // "FC 05 12 34 FF": pairs separated by one blank.
 std::optional<Frame> parseHexPairs(std::string_view text)
 {
@@ -40,8 +31,8 @@ std::optional<Frame> parseHexPairs(std::string_view text)
     Frame bytes;
     bytes.reserve(text.size() / 3 + 1);
     for (std::size_t i = 0; i < text.size(); i += 3) {
-        const int high = hexDigit(text[i]);
-        const int low = hexDigit(text[i + 1]);
+        const int high = hexDigitValue(text[i]);
+        const int low = hexDigitValue(text[i + 1]);
         if (high < 0 || low < 0 || (i + 2 < text.size() && text[i + 2] != ' '))
             return std::nullopt;
         bytes.push_back(static_cast<std::uint8_t>(high * 16 + low));

@@ -1,5 +1,7 @@
 #include "trafficrecorder.h"
 
+#include "hexformat.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -8,7 +10,6 @@ namespace talvor {
 
 namespace {
 
-constexpr char kHexDigits[] = "0123456789ABCDEF";
 // The writer starts early when this much text is waiting, so a flood is written in pieces.
 constexpr qsizetype kEagerWrite = 1024 * 1024;
 
@@ -27,20 +28,6 @@ QByteArrayView eventKind(TrafficRecorder::Event event)
     return {};
 }
 
-void appendHex(QByteArray &line, QByteArrayView bytes)
-{
-    const qsizetype start = line.size();
-    line.resize(start + bytes.size() * 3 - 1);
-    char *out = line.data() + start;
-    for (qsizetype i = 0; i < bytes.size(); ++i) {
-        const auto byte = static_cast<unsigned char>(bytes[i]);
-        if (i > 0)
-            *out++ = ' ';
-        *out++ = kHexDigits[byte >> 4];
-        *out++ = kHexDigits[byte & 0x0F];
-    }
-}
-
 QByteArray timeText(const QDateTime &time)
 {
     const int offset = time.offsetFromUtc() / 60;
@@ -51,10 +38,9 @@ QByteArray timeText(const QDateTime &time)
            QByteArray::number(minutes).rightJustified(2, '0');
 }
 
-CommError writeError(const QString &path, const QString &reason)
+FileWriteError writeError(const QString &path, const QString &reason)
 {
-    return makeCommError(CommErrorCode::FileWriteFailed, 0, QFileInfo(path).fileName(),
-                         QStringLiteral("Mitschnitt beendet: %1").arg(reason));
+    return fileWriteError(path, QStringLiteral("Mitschnitt beendet: %1").arg(reason));
 }
 
 } // namespace
@@ -89,13 +75,12 @@ TrafficRecorder::~TrafficRecorder()
     stop();
 }
 
-CommStatus TrafficRecorder::start(const QString &path)
+FileStatus TrafficRecorder::start(const QString &path)
 {
     stop();
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Append)) {
-        return makeCommError(CommErrorCode::FileWriteFailed, 0, QFileInfo(path).fileName(),
-                             file.errorString());
+        return fileWriteError(path, file.errorString());
     }
     file.close();
     m_path = path;
@@ -137,9 +122,9 @@ void TrafficRecorder::recordEvent(Event event, const QString &detail)
     record(eventKind(event), detail.toUtf8(), false);
 }
 
-CommStatus TrafficRecorder::takeFailure()
+FileStatus TrafficRecorder::takeFailure()
 {
-    CommStatus failure;
+    FileStatus failure;
     {
         const std::lock_guard lock(m_mutex);
         failure.swap(m_failure);
@@ -174,7 +159,7 @@ void TrafficRecorder::record(QByteArrayView kind, QByteArrayView bytes, bool hex
         if (hex) {
             QByteArray text;
             text.reserve(bytes.size() * 3);
-            appendHex(text, bytes);
+            appendHexPairs(text, bytes);
             m_pending += recordLine(now, kind, text);
         } else {
             m_pending += recordLine(now, kind, bytes);
@@ -196,7 +181,7 @@ void TrafficRecorder::writerLoop()
         m_inFlight = text.size();
         const bool last = m_stopping;
         lock.unlock();
-        const CommStatus failure = text.isEmpty() ? CommStatus() : writeOut(text);
+        const FileStatus failure = text.isEmpty() ? FileStatus() : writeOut(text);
         lock.lock();
         m_inFlight = 0;
         if (failure) {
@@ -212,7 +197,7 @@ void TrafficRecorder::writerLoop()
 
 // The file is opened afresh for every write and never created again: a folder or file that
 // vanished during the recording fails here instead of swallowing the rest unseen.
-CommStatus TrafficRecorder::writeOut(const QByteArray &text)
+FileStatus TrafficRecorder::writeOut(const QByteArray &text)
 {
     QFile file(m_path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::ExistingOnly |

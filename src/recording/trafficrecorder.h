@@ -1,6 +1,6 @@
 #pragma once
 
-#include "commerror.h"
+#include "filewriteerror.h"
 
 #include <QByteArray>
 #include <QByteArrayView>
@@ -44,7 +44,7 @@ public:
 
     // Opens path for appending (creating it if need be) and writes the header; a recording that
     // runs already is ended first.
-    CommStatus start(const QString &path);
+    FileStatus start(const QString &path);
     // Writes what is still waiting and a closing line, then closes the file.
     void stop();
     bool isRecording() const { return m_writer.joinable(); }
@@ -55,12 +55,12 @@ public:
     void recordEvent(Event event, const QString &detail = {});
 
     // The failure that ended the recording, once; the file is closed by then.
-    CommStatus takeFailure();
+    FileStatus takeFailure();
 
 private:
     void record(QByteArrayView kind, QByteArrayView bytes, bool hex);
     void writerLoop();
-    CommStatus writeOut(const QByteArray &text);
+    FileStatus writeOut(const QByteArray &text);
 
     Limits m_limits;
     QString m_path;
@@ -72,7 +72,7 @@ private:
     qsizetype m_inFlight = 0;
     qint64 m_unrecorded = 0; // bytes of traffic dropped since the last count written
     bool m_stopping = false;
-    CommStatus m_failure;
+    FileStatus m_failure;
     bool m_failed = false;
 };
 

@@ -1,13 +1,10 @@
 #pragma once
 
-#include "commerror.h"
 #include "talvorprotocol.h"
 
 #include <QtGlobal>
 
 namespace talvor {
-
-class CommComponent;
 
 // For the button cmdInit(index): 0 initialises the detectors (0x20), 1 to 24 request that
 // detector (0x41 to 0x58).
@@ -16,8 +13,5 @@ quint8 initCommandByte(int index);
 // For cmdProg with the 0-based position of the chosen cmbDetektor entry: programs the address of
 // detector position + 1 (0x81 to 0x98).
 quint8 programCommandByte(int listPosition);
-
-// Sends one command byte if the port is open; a closed port sends nothing and is no failure.
-CommStatus sendCommandByte(CommComponent &comm, quint8 byte);
 
 } // namespace talvor
