@@ -225,7 +225,7 @@ Controls buildControls(QWidget *window)
 
 void setBackground(QLabel *label, const QColor &colour)
 {
-    // The poll sets the indicators on every tick; an unchanged colour costs nothing.
+    // A report that repeats sets the same colour again; that costs nothing.
     if (label->autoFillBackground() && background(label) == colour)
         return;
     QPalette palette = label->palette();
