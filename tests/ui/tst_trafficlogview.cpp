@@ -134,6 +134,8 @@ private slots:
     void selectsAndCopies();
     void selectionMovesWithItsText_data();
     void selectionMovesWithItsText();
+    void selectionKeepsItsTextWhileRowsMove_data();
+    void selectionKeepsItsTextWhileRowsMove();
 
 private:
     QScrollBar *bar() const { return m_view->verticalScrollBar(); }
@@ -507,6 +509,44 @@ void TestTrafficLogView::selectionMovesWithItsText()
     QCOMPARE(m_view->selectedText(), selected);
     QCOMPARE(m_view->actions()[0]->isEnabled(), !selected.isEmpty());
     QCOMPARE(bar()->value(), bar()->maximum());
+}
+
+void TestTrafficLogView::selectionKeepsItsTextWhileRowsMove_data()
+{
+    // 40 lines, the view at the end; the gesture starts, the steps run, and the gesture ends.
+    QTest::addColumn<bool>("selectAll");
+    QTest::addColumn<QByteArray>("steps");
+    QTest::newRow("select all, lines arrive and go") << true << QByteArray("F 250|F 100");
+    QTest::newRow("triple-click, the rows scroll up") << false << QByteArray("F 5");
+}
+
+void TestTrafficLogView::selectionKeepsItsTextWhileRowsMove()
+{
+    QFETCH(bool, selectAll);
+    QFETCH(QByteArray, steps);
+    int frames = 0;
+    runSteps(*m_log, "F 40", frames);
+    m_view->refresh();
+    const QPoint at = pointAt(*m_view, 7, 1);
+    QString line;
+    if (selectAll) {
+        QTest::keyClick(m_view, Qt::Key_A, Qt::ControlModifier);
+    } else {
+        QTest::mouseDClick(m_view->viewport(), Qt::LeftButton, {}, at);
+        const auto [start, end] = m_view->lineAround(m_view->selectionStart());
+        line = m_view->textBetween(start, end).trimmed();
+    }
+    for (const QByteArray &step : steps.split('|')) {
+        runSteps(*m_log, step, frames);
+        m_view->refresh();
+    }
+    if (!selectAll)
+        QTest::mousePress(m_view->viewport(), Qt::LeftButton, {}, at);
+    const QString selected = selectAll ? QString::fromLatin1(m_log->text()) : line;
+    QCOMPARE(m_view->selectedText(), selected);
+    QGuiApplication::clipboard()->clear();
+    QTest::keyClick(m_view, Qt::Key_C, Qt::ControlModifier);
+    QCOMPARE(QGuiApplication::clipboard()->text(), selected);
 }
 
 QTEST_MAIN(TestTrafficLogView)
