@@ -1,3 +1,4 @@
+#include "support/logsteps.h"
 #include "trafficlog.h"
 #include "trafficlogview.h"
 
@@ -17,15 +18,6 @@ using talvor::TrafficLog;
 using talvor::TrafficLogView;
 
 namespace {
-
-// Frames numbered from first on; each one is a line of its own, "FC hh ll FF".
-void appendFrames(TrafficLog &log, int first, int count)
-{
-    QByteArray bytes;
-    for (int i = first; i < first + count; ++i)
-        bytes += QByteArray("\xFC") + char(i >> 8) + char(i & 0xFF) + '\xFF';
-    log.appendReceived(bytes);
-}
 
 bool showsText(TrafficLogView &view)
 {
@@ -50,25 +42,6 @@ bool showsColour(TrafficLogView &view, QColor colour)
         }
     }
     return false;
-}
-
-// Steps on a log, separated by "|": "F n" n frames in one chunk, "N n" n bytes of noise, "M" a
-// send marker, "C" a reset of the display.
-void runSteps(TrafficLog &log, const QByteArray &steps, int &frames)
-{
-    for (const QByteArray &step : steps.split('|')) {
-        const QList<QByteArray> words = step.trimmed().split(' ');
-        if (words[0] == "F") {
-            appendFrames(log, frames, words[1].toInt());
-            frames += words[1].toInt();
-        } else if (words[0] == "N") {
-            log.appendReceived(QByteArray(words[1].toInt(), '\x11'));
-        } else if (words[0] == "M") {
-            log.appendMarker("0x60");
-        } else {
-            log.clear();
-        }
-    }
 }
 
 // The text as assistive technology holds it, kept by the change events alone.
