@@ -6,7 +6,6 @@
 #include <QAccessible>
 #include <QAction>
 #include <QFontDatabase>
-#include <QGlyphRun>
 #include <QPainter>
 #include <QtMath>
 
@@ -157,9 +156,9 @@ QRect TrafficLogView::charRect(qsizetype offset)
     const qint64 top = verticalScrollBar()->value();
     if (m_layout.lineCount() == 0 || row < top || row >= top + visibleRows())
         return {};
-    const qreal x = kMargin + column * m_charWidth;
+    const qreal x = kMargin + column * m_glyphs.charWidth();
     return QRect(QPoint(int(x), int(row - top) * m_lineHeight),
-                 QPoint(int(x + m_charWidth) - 1, int(row - top + 1) * m_lineHeight - 1));
+                 QPoint(int(x + m_glyphs.charWidth()) - 1, int(row - top + 1) * m_lineHeight - 1));
 }
 
 qsizetype TrafficLogView::offsetAt(QPoint viewportPos)
@@ -211,7 +210,7 @@ void TrafficLogView::paintRow(QPainter &painter, int y, qsizetype line, qint64 r
     const qsizetype from = std::min(rowInLine * columns, text.size());
     const QByteArrayView row =
         text.sliced(from).first(std::min<qsizetype>(columns, text.size() - from));
-    const QGlyphRun shown = glyphsOf(row);
+    const QGlyphRun shown = m_glyphs.row(row);
     const int baseline = y + m_ascent;
     painter.drawGlyphRun(QPointF(kMargin, baseline), shown);
     const bool lastRow = rowInLine + 1 >= m_layout.rowsOf(line);
@@ -223,8 +222,8 @@ void TrafficLogView::paintRow(QPainter &painter, int y, qsizetype line, qint64 r
     const qint64 selectedEnd = std::min(selected.second, rowEnd);
     if (selectedStart >= selectedEnd)
         return;
-    const QRectF marked(kMargin + (selectedStart - rowStart) * m_charWidth, y,
-                        (selectedEnd - selectedStart) * m_charWidth, m_lineHeight);
+    const QRectF marked(kMargin + (selectedStart - rowStart) * m_glyphs.charWidth(), y,
+                        (selectedEnd - selectedStart) * m_glyphs.charWidth(), m_lineHeight);
     painter.save();
     painter.fillRect(marked, palette().brush(QPalette::Highlight));
     painter.setClipRect(marked);
@@ -286,37 +285,13 @@ void TrafficLogView::mouseDoubleClickEvent(QMouseEvent *event)
         QAbstractScrollArea::mouseDoubleClickEvent(event);
 }
 
-// The log holds only ASCII, one glyph to a char in a fixed-width face: a row is drawn from the
-// glyph of each char at its column, without shaping the text anew on every paint.
-QGlyphRun TrafficLogView::glyphsOf(QByteArrayView row)
-{
-    m_rowGlyphs.resize(row.size());
-    m_rowPositions.resize(row.size());
-    for (qsizetype i = 0; i < row.size(); ++i) {
-        m_rowGlyphs[i] = m_glyphs[quint8(row[i]) & 0x7F];
-        m_rowPositions[i] = QPointF(i * m_charWidth, 0);
-    }
-    QGlyphRun glyphs;
-    glyphs.setRawFont(m_rawFont);
-    glyphs.setRawData(m_rowGlyphs.constData(), m_rowPositions.constData(), int(row.size()));
-    return glyphs;
-}
-
 void TrafficLogView::relayout()
 {
-    m_rawFont = QRawFont::fromFont(font());
-    for (int c = 0; c < int(m_glyphs.size()); ++c) {
-        const QList<quint32> glyph = m_rawFont.glyphIndexesForString(QString(QChar(c)));
-        m_glyphs[size_t(c)] = glyph.isEmpty() ? 0 : glyph.first();
-    }
+    m_glyphs.setFont(font());
     const QFontMetrics metrics = fontMetrics();
-    // Characters are fractions of a pixel wide at small sizes; a row of them is as wide as the
-    // sum, not as the rounded single width times their count.
-    m_charWidth =
-        std::max<qreal>(QFontMetricsF(font()).horizontalAdvance(QString(64, u'0')) / 64, 1);
     m_lineHeight = std::max(1, metrics.lineSpacing());
     m_ascent = metrics.ascent();
-    const auto fitting = int((viewport()->width() - 2 * kMargin) / m_charWidth);
+    const auto fitting = int((viewport()->width() - 2 * kMargin) / m_glyphs.charWidth());
     const int columns = std::max(kPairWidth, fitting / kPairWidth * kPairWidth);
     qint64 top = verticalScrollBar()->value();
     if (columns != m_layout.columns())
@@ -367,7 +342,7 @@ qint64 TrafficLogView::placeAt(QPoint viewportPos) const
     const qint64 row = verticalScrollBar()->value() + qFloor(qreal(viewportPos.y()) / m_lineHeight);
     if (row >= m_layout.rowCount())
         return m_layout.textEnd();
-    return m_layout.placeOfRow(row, qRound((viewportPos.x() - kMargin) / m_charWidth));
+    return m_layout.placeOfRow(row, qRound((viewportPos.x() - kMargin) / m_glyphs.charWidth()));
 }
 
 qint64 TrafficLogView::place(qsizetype offset) const

@@ -1,13 +1,10 @@
 #pragma once
 
 #include "accessibletrafficlog.h"
+#include "logglyphs.h"
 #include "logrowlayout.h"
 
 #include <QAbstractScrollArea>
-#include <QGlyphRun>
-#include <QRawFont>
-
-#include <array>
 
 class QPainter;
 
@@ -85,17 +82,12 @@ private:
     qint64 place(qsizetype offset) const;
     qsizetype offsetOf(qint64 place) const { return qsizetype(place - m_layout.textStart()); }
     void showRow(qint64 row);
-    QGlyphRun glyphsOf(QByteArrayView row);
 
     LogRowLayout m_layout;
     TrafficLogController *m_controller = nullptr;
     int m_lineHeight = 1;
     int m_ascent = 0;
-    qreal m_charWidth = 1;
-    QRawFont m_rawFont;
-    std::array<quint32, 128> m_glyphs{}; // the glyph of each ASCII char in the log's face
-    QList<quint32> m_rowGlyphs;          // the glyphs and places of the row being painted
-    QList<QPointF> m_rowPositions;
+    LogGlyphs m_glyphs;
     bool m_follow = true;
     bool m_syncing = false;
     AccessibleLogNews m_news;
