@@ -28,7 +28,7 @@ QString notFoundHint(int port)
     return QStringLiteral("Adapter einstecken; seine Nummer zeigt der Geräte-Manager oder %1")
         .arg(dialog);
 #else
-    QString hint = QStringLiteral("Adapter einstecken und zuordnen, %1").arg(dialog);
+    QString hint = QStringLiteral("Adapter einstecken; %1").arg(dialog);
     if (const std::optional<SerialDevice> found = soleOtherDevice(port)) {
         hint += found->description.isEmpty()
                     ? QStringLiteral(" Gefunden: %1.").arg(found->path)

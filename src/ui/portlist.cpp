@@ -60,7 +60,9 @@ void installPortMenu(QComboBox *list, const std::function<void()> &assignPorts)
 {
     auto *menu = new QMenu(list);
     QAction *assign = menu->addAction(QStringLiteral("Schnittstellen zuordnen..."));
-    QObject::connect(assign, &QAction::triggered, list, assignPorts);
+    // Queued: the dialog opens after the menu has closed and given the focus back, so that it
+    // takes the focus itself.
+    QObject::connect(assign, &QAction::triggered, list, assignPorts, Qt::QueuedConnection);
     list->setContextMenuPolicy(Qt::CustomContextMenu);
     QObject::connect(list, &QWidget::customContextMenuRequested, menu,
                      [list, menu](const QPoint &at) { menu->popup(list->mapToGlobal(at)); });
