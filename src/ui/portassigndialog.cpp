@@ -87,9 +87,9 @@ void PortAssignDialog::buildLayout()
 
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(makeCaption(QStringLiteral("&Schnittstellen:"), m_ports));
-    layout->addWidget(m_ports);
+    layout->addWidget(m_ports, 3);
     layout->addWidget(makeCaption(QStringLiteral("&Angeschlossene Geräte:"), m_devices));
-    layout->addWidget(m_devices);
+    layout->addWidget(m_devices, 2);
     layout->addWidget(m_noDevices);
     auto *row = new QHBoxLayout;
     row->addWidget(makeCaption(QStringLiteral("&Gerät:"), m_device));
