@@ -1,6 +1,7 @@
 #include "commerror.h"
 
 #include "portdevice.h"
+#include "serialdevices.h"
 
 #include <QFile>
 
@@ -15,16 +16,25 @@ QString portName(int port, const QString &device)
     return QStringLiteral("COM %1 (%2)").arg(port).arg(device);
 }
 
-// Where to fix a missing device or missing rights differs by system.
+// Where to fix a missing device differs by system. The dialog that lists the plugged-in devices
+// is named in the text, and where one device is plugged in and the port has no entry, that one
+// too: the user chooses it, nothing is opened without that choice.
 QString notFoundHint(int port)
 {
+    const QString dialog = QStringLiteral("Rechtsklick auf die Portliste: „Schnittstellen "
+                                          "zuordnen...“.");
 #ifdef Q_OS_WIN
     Q_UNUSED(port);
-    return QStringLiteral("Adapter einstecken; seine Nummer zeigt der Geräte-Manager.");
+    return QStringLiteral("Adapter einstecken; seine Nummer zeigt der Geräte-Manager oder %1")
+        .arg(dialog);
 #else
-    return QStringLiteral("Adapter einstecken oder den Pfad als COM%1= unter [Devices] in "
-                          "MOXT.conf eintragen.")
-        .arg(port);
+    QString hint = QStringLiteral("Adapter einstecken; %1").arg(dialog);
+    if (const std::optional<SerialDevice> found = soleOtherDevice(port)) {
+        hint += found->description.isEmpty()
+                    ? QStringLiteral(" Gefunden: %1.").arg(found->path)
+                    : QStringLiteral(" Gefunden: %1 (%2).").arg(found->path, found->description);
+    }
+    return hint;
 #endif
 }
 

@@ -25,7 +25,7 @@ PortDevice deviceForPort(int port)
         SettingsStore().readEntry(kDevicesSection, QStringLiteral("COM%1").arg(port));
     switch (entry.state) {
     case SettingsEntry::Missing:
-        return {PortDevice::Usable, QStringLiteral("/dev/ttyS%1").arg(port - 1)};
+        return {PortDevice::Usable, QStringLiteral("/dev/ttyS%1").arg(port - 1), true};
     case SettingsEntry::NotText:
         return {PortDevice::NotText, {}};
     case SettingsEntry::Text:
@@ -36,6 +36,16 @@ PortDevice deviceForPort(int port)
         return {PortDevice::Empty, {}};
     return {PortDevice::Usable, path};
 #endif
+}
+
+void assignPortDevice(int port, const QString &path)
+{
+    SettingsStore().writeText(kDevicesSection, QStringLiteral("COM%1").arg(port), path);
+}
+
+void resetPortDevice(int port)
+{
+    SettingsStore().removeEntry(kDevicesSection, QStringLiteral("COM%1").arg(port));
 }
 
 } // namespace talvor

@@ -24,11 +24,17 @@ struct PortDevice {
     };
     Entry entry = Usable;
     QString path; // empty unless usable
+    // No entry under [Devices]: the path is /dev/ttyS<port-1>.
+    bool isDefault = false;
 };
 
 // "COM<port>" on Windows; elsewhere the path under [Devices], key "COM<port>", in the user's MOXT
 // settings (COM1=/dev/ttyUSB0), and /dev/ttyS<port-1> only where that key does not exist. An
 // entry that exists but names no path never falls back to another device.
 PortDevice deviceForPort(int port);
+
+// Writes COM<port>=path under [Devices], or removes the entry so that the default applies again.
+void assignPortDevice(int port, const QString &path);
+void resetPortDevice(int port);
 
 } // namespace talvor

@@ -108,11 +108,22 @@ QString SettingsStore::readText(const QString &section, const QString &key,
 
 void SettingsStore::writeText(const QString &section, const QString &key, const QString &value)
 {
+    change(section, key, [&](const QString &path) { m_settings.setValue(path, value); });
+}
+
+void SettingsStore::removeEntry(const QString &section, const QString &key)
+{
+    change(section, key, [&](const QString &path) { m_settings.remove(path); });
+}
+
+void SettingsStore::change(const QString &section, const QString &key,
+                           const std::function<void(const QString &)> &apply)
+{
     QList<RawLine> kept = linesNotText(readFile(fileName()));
     kept.removeIf([&](const RawLine &raw) {
         return raw.section == section.toUtf8() && raw.key == key.toUtf8();
     });
-    m_settings.setValue(section + QLatin1Char('/') + key, value);
+    apply(section + QLatin1Char('/') + key);
     m_settings.sync();
     if (!kept.isEmpty())
         restoreLines(fileName(), kept);

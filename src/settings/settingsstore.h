@@ -3,6 +3,8 @@
 #include <QSettings>
 #include <QString>
 
+#include <functional>
+
 namespace talvor {
 
 // What the store holds under a section and key.
@@ -29,10 +31,15 @@ public:
     QString readText(const QString &section, const QString &key, const QString &defaultValue) const;
     // Written through at once, so that nothing is lost if the program is killed later.
     void writeText(const QString &section, const QString &key, const QString &value);
+    void removeEntry(const QString &section, const QString &key);
 
     QString fileName() const { return m_settings.fileName(); }
 
 private:
+    // The other entries' lines that are not UTF-8 survive the rewrite that `apply` causes.
+    void change(const QString &section, const QString &key,
+                const std::function<void(const QString &)> &apply);
+
     mutable QSettings m_settings;
 };
 

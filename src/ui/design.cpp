@@ -131,7 +131,8 @@ struct AccessibleText {
 const AccessibleText kAccessibleTexts[] = {
     {"Frame", "Adresse programmieren", nullptr},
     {"cmbCOM", "Schnittstelle",
-     "Serielle Schnittstelle zum Gerät. Eine andere Wahl trennt die Verbindung."},
+     "Serielle Schnittstelle zum Gerät. Eine andere Wahl trennt die Verbindung. Im Kontextmenü: "
+     "„Schnittstellen zuordnen...“."},
     {"Shape1", "Verbindung", nullptr, "verbunden", "getrennt"},
     {"cmdReset", nullptr, "Leert die Tabelle, die Sys-Info und das Verkehrsprotokoll"},
     {"cmdInfo", nullptr, "Fordert Seriennummer und Versionen vom Gerät an"},

@@ -2,6 +2,8 @@
 
 #include "commandbytes.h"
 #include "errorline.h"
+#include "portassigndialog.h"
+#include "portlist.h"
 #include "recordingcontrol.h"
 #include "sendbyte.h"
 #include "trafficlogview.h"
@@ -33,6 +35,7 @@ MainWindow::MainWindow(TesterCore &core, QWidget *parent)
     m_recording = new RecordingControl(m_core, this);
     m_controls.RichTextBox1->appendMenuActions(
         {m_recording->startAction(), m_recording->stopAction(), m_recording->saveLogAction()});
+    installPortMenu(m_controls.cmbCOM, [this] { assignPorts(); });
     connectEvents();
     connectCore();
 }
@@ -91,6 +94,7 @@ void MainWindow::showLinkState(bool connected)
     // While connected the handshake stays as it was opened with; after a disconnect or a lost
     // device the user may choose it again for the next connect.
     m_controls.chkRTSCTS->setEnabled(!connected);
+    m_connectedPort = connected ? m_controls.cmbCOM->currentIndex() + 1 : 0;
 }
 
 void MainWindow::showRecording(bool on)
@@ -156,6 +160,17 @@ void MainWindow::sendTypedByte()
 {
     m_core.sendTypedByte(sendByteValue(tag(m_controls.cmdSend)),
                          m_controls.cmdSend->text().left(4).toLatin1());
+}
+
+void MainWindow::assignPorts()
+{
+    QComboBox *list = m_controls.cmbCOM;
+    auto *dialog =
+        new PortAssignDialog(list->count(), list->currentIndex() + 1, m_connectedPort, this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    connect(dialog, &PortAssignDialog::assignmentChanged, list,
+            [list] { showPortSummaries(list); });
+    dialog->open();
 }
 
 void MainWindow::closeEvent(QCloseEvent *event)

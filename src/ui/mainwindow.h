@@ -36,6 +36,7 @@ public:
     void requestSystemInfo();        // cmdInfo Click
     void programAddress();           // cmdProg Click
     void sendTypedByte();            // cmdSend Click
+    void assignPorts();              // cmbCOM context menu "Schnittstellen zuordnen..."
 
     void setErrorLine(const QString &text);
 
@@ -55,6 +56,7 @@ private:
     RecordingControl *m_recording;
     QString m_caption;
     bool m_loaded = false;
+    int m_connectedPort = 0; // 0 while no port is open
 };
 
 // "Talvor-Tester 1.0.1": the designed caption, a blank and the program's version.

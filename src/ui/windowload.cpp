@@ -2,6 +2,7 @@
 
 #include "mainwindow.h"
 
+#include "portlist.h"
 #include "testercore.h"
 
 #include <QCheckBox>
@@ -30,6 +31,7 @@ void fillLists(const Controls &c, int portCount)
     for (int n = 1; n <= kDetectorCount; ++n)
         c.cmbDetektor->addItem(QStringLiteral("Detektor %1").arg(n));
     c.cmbDetektor->setCurrentIndex(0);
+    showPortSummaries(c.cmbCOM);
 }
 
 } // namespace

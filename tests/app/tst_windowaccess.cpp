@@ -229,7 +229,8 @@ private slots:
             {"Frame", "Adresse programmieren", ""},
             // On Linux Qt names a list by its chosen entry; its purpose is in the description.
             {"cmbCOM", "COM 1",
-             "Serielle Schnittstelle zum Gerät. Eine andere Wahl trennt die Verbindung."},
+             "Serielle Schnittstelle zum Gerät. Eine andere Wahl trennt die Verbindung. Im "
+             "Kontextmenü: „Schnittstellen zuordnen...“."},
             {"cmbDetektor", "Detektor 1",
              "Der Detektor, dessen Adresse „Detektoradresse programmieren“ ändert"},
             {"txtSend", "Zu sendendes Byte", "Wert des Bytes, z. B. 0x60, &H60 oder 96"},

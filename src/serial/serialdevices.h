@@ -1,0 +1,59 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+
+#include <functional>
+#include <optional>
+
+namespace talvor {
+
+// A serial device that the system has now: a USB adapter, a board's own port. Pseudo-terminals
+// are none of these.
+struct SerialDevice {
+    QString path; // /dev/ttyUSB0; on Windows the port's name, COM3
+    QString description;
+    QString manufacturer;
+    QString serialNumber;
+    std::optional<quint16> vendorId;
+    std::optional<quint16> productId;
+    // The link under /dev/serial/by-id/ that names the adapter itself, where the system made one:
+    // it stays the same whichever USB socket the adapter is in.
+    QString stablePath;
+
+    // The path to write under [Devices] for it.
+    QString preferredPath() const { return stablePath.isEmpty() ? path : stablePath; }
+
+    friend bool operator==(const SerialDevice &, const SerialDevice &) = default;
+};
+
+using SerialDeviceLister = std::function<QList<SerialDevice>()>;
+
+// The system's own list, sorted by path. It opens no device.
+QList<SerialDevice> systemSerialDevices();
+
+// The devices that the program goes by: the system's, or those of the lister that a test put in
+// place (an empty lister puts the system's back).
+QList<SerialDevice> presentSerialDevices();
+void setSerialDeviceLister(SerialDeviceLister lister);
+
+// What a port number stands for now, against the devices present.
+struct PortSummary {
+    enum Presence { Connected, Exists, Absent };
+    QString device;      // the path, or what is wrong with the entry under [Devices]
+    QString description; // "Standard", the device's description, or both
+    Presence presence = Absent;
+};
+PortSummary summarizePort(int port, const QList<SerialDevice> &present);
+
+// "angeschlossen", "vorhanden", "nicht vorhanden".
+QString presenceText(PortSummary::Presence presence);
+
+// "COM 1: /dev/ttyS0 (Standard, nicht vorhanden)".
+QString portSummaryText(int port, const PortSummary &summary);
+
+// The one device plugged in, when the port has no entry under [Devices] and its default is not
+// that device: what "Fehler 2" names for the user to choose.
+std::optional<SerialDevice> soleOtherDevice(int port);
+
+} // namespace talvor

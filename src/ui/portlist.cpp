@@ -1,0 +1,78 @@
+#include "portlist.h"
+
+#include "serialdevices.h"
+
+#include <QAbstractItemView>
+#include <QAction>
+#include <QComboBox>
+#include <QEvent>
+#include <QMenu>
+
+namespace talvor {
+
+namespace {
+
+void showChosenSummary(QComboBox *list)
+{
+    list->setToolTip(list->itemData(list->currentIndex(), Qt::ToolTipRole).toString());
+}
+
+// Tells the summaries anew as the list's popup opens: a device may have come or gone since.
+class SummaryRefresh : public QObject {
+public:
+    explicit SummaryRefresh(QComboBox *list)
+        : QObject(list)
+        , m_list(list)
+    {
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Show)
+            showPortSummaries(m_list);
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    QComboBox *m_list;
+};
+
+} // namespace
+
+void showPortSummaries(QComboBox *list)
+{
+    const QList<SerialDevice> present = presentSerialDevices();
+    for (int i = 0; i < list->count(); ++i) {
+        const QString text = portSummaryText(i + 1, summarizePort(i + 1, present));
+        list->setItemData(i, text, Qt::ToolTipRole);
+        list->setItemData(i, text, Qt::AccessibleDescriptionRole);
+    }
+    showChosenSummary(list);
+    if (!list->findChild<SummaryRefresh *>(QString(), Qt::FindDirectChildrenOnly)) {
+        list->view()->installEventFilter(new SummaryRefresh(list));
+        QObject::connect(list, &QComboBox::currentIndexChanged, list,
+                         [list] { showChosenSummary(list); });
+    }
+}
+
+void installPortMenu(QComboBox *list, const std::function<void()> &assignPorts)
+{
+    auto *menu = new QMenu(list);
+    QAction *assign = menu->addAction(QStringLiteral("Schnittstellen zuordnen..."));
+    // Queued: the dialog opens after the menu has closed and given the focus back, so that it
+    // takes the focus itself.
+    QObject::connect(assign, &QAction::triggered, list, assignPorts, Qt::QueuedConnection);
+    list->setContextMenuPolicy(Qt::CustomContextMenu);
+    QObject::connect(list, &QWidget::customContextMenuRequested, menu,
+                     [list, menu](const QPoint &at) { menu->popup(list->mapToGlobal(at)); });
+    // Shift+F10 is the context-menu key of keyboards that have none.
+    auto *keyboardMenu = new QAction(list);
+    keyboardMenu->setShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F10));
+    keyboardMenu->setShortcutContext(Qt::WidgetShortcut);
+    QObject::connect(keyboardMenu, &QAction::triggered, menu,
+                     [list, menu] { menu->popup(list->mapToGlobal(list->rect().center())); });
+    list->addAction(keyboardMenu);
+}
+
+} // namespace talvor
