@@ -1,8 +1,8 @@
 #include "mainwindow.h"
-#include "qtcommcomponent.h"
 #include "quitsignals.h"
 #include "settingsstore.h"
 #include "startup.h"
+#include "systemcommcomponent.h"
 
 #include <QApplication>
 #include <QDir>
@@ -31,8 +31,8 @@ int main(int argc, char *argv[])
     QApplication::setDesktopFileName(QStringLiteral(TALVOR_APP_ID));
     QApplication::setWindowIcon(programIcon());
     talvor::SettingsStore settings;
-    const auto window = talvor::openMainWindow(std::make_unique<talvor::QtCommComponent>(),
-                                               settings, app.arguments().mid(1));
+    const auto window =
+        talvor::openMainWindow(talvor::makeSystemCommComponent(), settings, app.arguments().mid(1));
     QObject::connect(&quitSignals, &talvor::QuitSignals::received, window.get(), &QWidget::close);
     window->show();
     return app.exec();
