@@ -8,7 +8,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 source "$here/wine.sh"
 
 new_prefix "$dir"
-python3 "$here/echopeer.py" >"$dir/peer.txt" &
+/usr/bin/python3 "$here/echopeer.py" >"$dir/peer.txt" &
 peer=$!
 trap 'kill $peer 2>/dev/null || true; end_prefix' EXIT
 for _ in $(seq 50); do
