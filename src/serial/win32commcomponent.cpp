@@ -1,6 +1,7 @@
 #include "win32commcomponent.h"
 
 #include "portdevice.h"
+#include "win32commerror.h"
 
 #include <QWinEventNotifier>
 
@@ -8,41 +9,6 @@
 #include <utility>
 
 namespace talvor {
-
-namespace {
-
-// "Windows-Fehler 5: Zugriff verweigert." in the user's language, for the cases that no text of
-// ours explains.
-QString systemMessage(DWORD error)
-{
-    wchar_t *text = nullptr;
-    const DWORD length = FormatMessageW(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-        nullptr, error, 0, reinterpret_cast<wchar_t *>(&text), 0, nullptr);
-    const QString message =
-        length > 0 ? QString::fromWCharArray(text, length).trimmed() : QString();
-    LocalFree(text);
-    return message.isEmpty() ? QStringLiteral("Windows-Fehler %1").arg(error)
-                             : QStringLiteral("Windows-Fehler %1: %2").arg(error).arg(message);
-}
-
-// What opening \\.\COMn failed with. Windows refuses a COM port that another program holds with
-// ERROR_ACCESS_DENIED: a COM port has no rights of its own to lack.
-CommErrorCode openFailure(DWORD error)
-{
-    switch (error) {
-    case ERROR_FILE_NOT_FOUND:
-    case ERROR_PATH_NOT_FOUND:
-        return CommErrorCode::DeviceNotFound;
-    case ERROR_ACCESS_DENIED:
-    case ERROR_SHARING_VIOLATION:
-        return CommErrorCode::DeviceBusy;
-    default:
-        return CommErrorCode::OpenFailed;
-    }
-}
-
-} // namespace
 
 Win32CommComponent::Win32CommComponent(QObject *parent)
     : QObject(parent)
@@ -128,6 +94,8 @@ CommResult<QByteArray> Win32CommComponent::input()
 {
     if (!isOpen() && m_keptInput.isEmpty())
         return failure(CommErrorCode::NotOpen);
+    if (isOpen())
+        takeFromSystem();
     QByteArray bytes = std::exchange(m_keptInput, {});
     if (isOpen() && !m_reading)
         startRead();
@@ -250,6 +218,24 @@ void Win32CommComponent::startRead()
     }
     m_reading = true;
     m_readNotifier->setEnabled(true);
+}
+
+// Bytes that the system holds beside a pending read (Wine at times leaves a read waiting while
+// bytes wait in the queue) are taken now: the pending read ends, with what it took, and the next
+// one, started at once, finds the bytes there and completes.
+void Win32CommComponent::takeFromSystem()
+{
+    COMSTAT state = {};
+    DWORD errors = 0;
+    if (!m_reading || !ClearCommError(m_handle, &errors, &state) || state.cbInQue == 0)
+        return;
+    m_readNotifier->setEnabled(false);
+    DWORD count = 0;
+    CancelIoEx(m_handle, &m_readState);
+    GetOverlappedResult(m_handle, &m_readState, &count, TRUE);
+    m_reading = false;
+    m_keptInput.append(m_readChunk.constData(), count);
+    startRead();
 }
 
 void Win32CommComponent::finishRead()

@@ -42,6 +42,7 @@ private:
     CommStatus setUpLine();
     void closePort();
     void startRead();
+    void takeFromSystem();
     void finishRead();
     void loseDevice(DWORD systemError);
     CommResult<DWORD> modemStatus() const;
