@@ -6,10 +6,13 @@
 #                                       build them again with AddressSanitizer and UBSan and run
 #                                       them there
 #   ./setup.sh package                  build the Debian package build/talvor-tester_*.deb
+#   ./setup.sh windows                  build the Windows installer and zip in build-windows/
+#                                       (tools/windows.sh: where the Qt for Windows comes from)
 set -euo pipefail
 cd "$(dirname "$0")"
 
 source tools/build.sh
+source tools/windows.sh
 
 # The tester and the device simulator together, "COM 1" pointing at the simulator through a
 # settings folder of the demo's own (never the user's settings). Closing the window ends both.
@@ -54,6 +57,10 @@ test)
     # ours, the simulator included; the first finding fails its test.
     ASAN_OPTIONS=detect_stack_use_after_return=1 UBSAN_OPTIONS=print_stacktrace=1 \
         QT_QPA_PLATFORM=offscreen ctest --test-dir build-asan --output-on-failure -j"$(nproc)"
+    test_windows
+    ;;
+windows)
+    windows_command
     ;;
 package)
     install_missing "${base_packages[@]}" "${package_packages[@]}"
@@ -61,7 +68,7 @@ package)
     (cd build && cpack)
     ;;
 *)
-    echo "usage: $0 run [--real] [arguments] | $0 test | $0 package" >&2
+    echo "usage: $0 run [--real] [arguments] | $0 test | $0 package | $0 windows" >&2
     exit 2
     ;;
 esac

@@ -24,3 +24,9 @@ base_packages=(cmake g++ make qt6-base-dev qt6-base-private-dev qt6-serialport-d
 # check it with.
 package_packages=(dpkg-dev file)
 package_test_packages=(desktop-file-utils appstream lintian mandoc man-db xvfb python3-xlib)
+# The Windows build made here (tools/windows.sh): the cross compiler, the installer's tools and the
+# .ico maker; what its tests under Wine drive the program with; and what building the static Qt for
+# Windows from Debian's source package needs beyond the Linux build's packages.
+windows_packages=(g++-mingw-w64-x86-64-posix ninja-build nsis icoutils)
+windows_test_packages=(wine64 xvfb xdotool imagemagick python3-xlib)
+windows_qt_source_packages=(dpkg-dev perl python3)

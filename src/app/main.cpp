@@ -1,7 +1,7 @@
-#include "qtcommcomponent.h"
 #include "quitsignals.h"
 #include "settingsstore.h"
 #include "startup.h"
+#include "systemcommcomponent.h"
 
 #include <QApplication>
 #include <QDir>
@@ -30,8 +30,8 @@ int main(int argc, char *argv[])
     QApplication::setDesktopFileName(QStringLiteral(TALVOR_APP_ID));
     QApplication::setWindowIcon(programIcon());
     talvor::SettingsStore settings;
-    const talvor::Program program = talvor::openProgram(
-        std::make_unique<talvor::QtCommComponent>(), settings, app.arguments().mid(1));
+    const talvor::Program program =
+        talvor::openProgram(talvor::makeSystemCommComponent(), settings, app.arguments().mid(1));
     QObject::connect(&quitSignals, &talvor::QuitSignals::received, program.window.get(),
                      &QWidget::close);
     program.window->show();

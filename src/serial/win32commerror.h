@@ -1,0 +1,16 @@
+#pragma once
+
+#include "commerror.h"
+
+#include <windows.h>
+
+namespace talvor {
+
+// "Windows-Fehler 5: Zugriff verweigert." in the user's language, for the cases that no text of
+// ours explains.
+QString systemMessage(DWORD error);
+
+// What opening \\.\COMn failed with, as this program's failure.
+CommErrorCode openFailure(DWORD error);
+
+} // namespace talvor

@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# check-component.sh TEST_EXE DIR: runs the Windows serial component's QtTest under Wine in a new
+# prefix in DIR, with COM1 mapped to echopeer.py's pseudo-terminal.
+set -euo pipefail
+test=$1
+dir=$2
+here=$(cd "$(dirname "$0")" && pwd)
+source "$here/wine.sh"
+
+new_prefix "$dir"
+/usr/bin/python3 "$here/echopeer.py" >"$dir/peer.txt" &
+peer=$!
+trap 'kill $peer 2>/dev/null || true; end_prefix' EXIT
+for _ in $(seq 50); do
+    [ -s "$dir/peer.txt" ] && break
+    sleep 0.1
+done
+map_ports "$(head -1 "$dir/peer.txt")"
+
+# A program started by Wine has no console: QtTest writes into a file.
+result=$dir/result.txt
+status=0
+wine_run "$test" -o "$(winpath "$result"),txt" || status=$?
+cat "$result"
+check_no_real_line
+exit $status
