@@ -75,7 +75,7 @@ CommResult<bool> Win32CommComponent::ctsHolding() const
                        : CommResult<bool>(status.error());
 }
 
-CommResult<qint64> Win32CommComponent::inBufferCount() const
+CommResult<qint64> Win32CommComponent::inBufferCount()
 {
     if (!isOpen()) {
         if (!m_keptInput.isEmpty())

@@ -30,7 +30,7 @@ public:
 
     CommResult<bool> rtsEnable() const override;
     CommResult<bool> ctsHolding() const override;
-    CommResult<qint64> inBufferCount() const override;
+    CommResult<qint64> inBufferCount() override;
     CommResult<QByteArray> input() override;
     CommStatus output(QByteArrayView bytes) override;
 
