@@ -71,6 +71,10 @@ void TesterCore::showFailure(const CommStatus &error)
 void TesterCore::connectPort(int portNumber, bool rtsCts)
 {
     emit errorLineCleared();
+    // A device lost since the last tick: its last bytes and the loss are shown before the new
+    // connection empties the receive buffer, as the tick would have shown them.
+    if (std::optional<CommError> lost = m_comm->takeDeviceLost())
+        showPoll(runReceivePoll(*m_comm, m_decoder, m_log, std::move(lost)));
     m_decoder.clear();
     const ConnectOutcome outcome = openConnection(*m_comm, portNumber, rtsCts);
     if (outcome.error) {
@@ -100,7 +104,11 @@ void TesterCore::disconnectPort()
 
 void TesterCore::receivePoll()
 {
-    const PollOutcome outcome = runReceivePoll(*m_comm, m_decoder, m_log);
+    showPoll(runReceivePoll(*m_comm, m_decoder, m_log));
+}
+
+void TesterCore::showPoll(const PollOutcome &outcome)
+{
     if (outcome.lines != m_toldLines) {
         m_toldLines = outcome.lines;
         emit linesChanged(outcome.lines);
@@ -119,16 +127,19 @@ void TesterCore::receivePoll()
     }
 }
 
-void TesterCore::sendCommand(quint8 byte)
+bool TesterCore::readyToSend()
 {
     emit errorLineCleared();
     // A closed port sends nothing and is no failure.
     const CommResult<bool> open = m_comm->portOpen();
-    if (!open.ok()) {
+    if (!open.ok())
         emit failed(open.error());
-        return;
-    }
-    if (!open.value())
+    return open.ok() && open.value();
+}
+
+void TesterCore::sendCommand(quint8 byte)
+{
+    if (!readyToSend())
         return;
     const char data = static_cast<char>(byte);
     if (const CommStatus error = m_comm->output(QByteArrayView(&data, 1)))
@@ -139,13 +150,7 @@ void TesterCore::sendCommand(quint8 byte)
 
 void TesterCore::sendTypedByte(quint8 byte, QByteArrayView marker)
 {
-    emit errorLineCleared();
-    const CommResult<bool> open = m_comm->portOpen();
-    if (!open.ok()) {
-        emit failed(open.error());
-        return;
-    }
-    if (!open.value())
+    if (!readyToSend())
         return;
     // Bytes received so far go into the log before the marker, the answer after it.
     receivePoll();

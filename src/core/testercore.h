@@ -42,9 +42,9 @@ public:
     void stopPolling();
 
     void connectPort(int portNumber, bool rtsCts); // cmdOpen
-    void disconnectPort();                          // cmdClose, a port chosen, the shut-down
-    void receivePoll();                             // a tick of Timer1
-    void sendCommand(quint8 byte);                  // the command buttons
+    void disconnectPort();                         // cmdClose, a port chosen, the shut-down
+    void receivePoll();                            // a tick of Timer1
+    void sendCommand(quint8 byte);                 // the command buttons
     // cmdSend: the byte between two polls, and its marker (the start of the button's caption)
     // in the log between the bytes received before and after it.
     void sendTypedByte(quint8 byte, QByteArrayView marker);
@@ -74,6 +74,9 @@ signals:
 
 private:
     void showFailure(const CommStatus &error);
+    void showPoll(const PollOutcome &outcome);
+    // Empties the error line; whether the port is open for a byte to go out.
+    bool readyToSend();
     void checkRecorder();
 
     std::unique_ptr<CommComponent> m_comm;

@@ -55,10 +55,11 @@ QtCommComponent::QtCommComponent(QObject *parent)
     m_port->setDataBits(QSerialPort::Data8);
     m_port->setParity(QSerialPort::NoParity);
     m_port->setStopBits(QSerialPort::OneStop);
-    // The port's own buffer holds one byte: the first byte after a read stops the port from
-    // waking the program again, and the rest waits in the system's buffer until the next poll
-    // gathers it. A device at its line rate thus costs one wake-up per poll, not one per chunk.
-    m_port->setReadBufferSize(1);
+    // The port reads whatever the system reports into its own buffer at once, and nothing else
+    // happens in that wake-up: bytes left in the system's buffer are thrown away when a device
+    // vanishes (the kernel hangs the terminal up), so they must not wait there for the poll.
+    // When the buffer is full the port stops reading until the poll has emptied it.
+    m_port->setReadBufferSize(kMostPerPoll);
     connect(m_port, &QSerialPort::errorOccurred, this, &QtCommComponent::handleError);
 }
 
@@ -106,9 +107,8 @@ CommResult<bool> QtCommComponent::ctsHolding() const
 
 CommResult<qint64> QtCommComponent::inBufferCount()
 {
-    gatherWaiting();
     if (m_port->isOpen())
-        return m_port->bytesAvailable() + m_keptInput.size();
+        return m_port->bytesAvailable();
     if (!m_keptInput.isEmpty())
         return qint64(m_keptInput.size());
     return failure(CommErrorCode::NotOpen);
@@ -116,9 +116,8 @@ CommResult<qint64> QtCommComponent::inBufferCount()
 
 CommResult<QByteArray> QtCommComponent::input()
 {
-    gatherWaiting();
     if (m_port->isOpen())
-        return std::exchange(m_keptInput, {}) + m_port->readAll();
+        return m_port->readAll();
     if (!m_keptInput.isEmpty())
         return std::exchange(m_keptInput, {});
     return failure(CommErrorCode::NotOpen);
@@ -205,27 +204,6 @@ CommResult<bool> QtCommComponent::modemLine(QSerialPort::PinoutSignal line) cons
         m_noModemLines = error;
     m_port->clearError();
     return error;
-}
-
-// Takes what the port and the system hold into m_keptInput, up to kMostPerPoll bytes; more stays
-// there (a pseudo-terminal then makes the writer wait) and comes with the next poll. Nothing
-// arrived since the last read while the port's buffer is empty.
-void QtCommComponent::gatherWaiting()
-{
-    if (!m_port->isOpen() || m_port->bytesAvailable() == 0)
-        return;
-    m_port->setReadBufferSize(0);
-    m_keptInput += m_port->readAll();
-    // waitForReadyRead(0) reads what is there without waiting; when nothing is, it flags a
-    // timeout, which is no failure here.
-    while (m_port->isOpen() && m_keptInput.size() < kMostPerPoll && m_port->waitForReadyRead(0))
-        m_keptInput += m_port->readAll();
-    if (m_port->error() == QSerialPort::TimeoutError)
-        m_port->clearError();
-    // A device at its line rate brings a hundred bytes per poll, and the port stays quiet until
-    // the next one. A stream that filled the system's buffer is read as it comes instead, up to
-    // kMostPerPoll waiting, so that it is not held to one system buffer per poll.
-    m_port->setReadBufferSize(m_keptInput.size() >= kStreaming ? kMostPerPoll : 1);
 }
 
 void QtCommComponent::handleError(QSerialPort::SerialPortError error)
