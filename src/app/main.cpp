@@ -2,12 +2,17 @@
 #include "quitsignals.h"
 #include "settingsstore.h"
 #include "startup.h"
+#include "writerthreads.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QIcon>
 
+#include <cstdio>
+
 namespace {
+
+constexpr std::chrono::seconds kFileWriterGrace{3};
 
 // The program's icon from the PNGs built into it, one for each size, so that none is scaled.
 QIcon programIcon()
@@ -30,10 +35,18 @@ int main(int argc, char *argv[])
     QApplication::setDesktopFileName(QStringLiteral(TALVOR_APP_ID));
     QApplication::setWindowIcon(programIcon());
     talvor::SettingsStore settings;
-    const talvor::Program program = talvor::openProgram(
-        std::make_unique<talvor::QtCommComponent>(), settings, app.arguments().mid(1));
+    const talvor::Program program = talvor::openProgram(std::make_unique<talvor::QtCommComponent>(),
+                                                        settings, app.arguments().mid(1));
     QObject::connect(&quitSignals, &talvor::QuitSignals::received, program.window.get(),
                      &QWidget::close);
     program.window->show();
-    return app.exec();
+    const int code = app.exec();
+    // The window is closed and the port choice stored by now. A recording or a saved log that is
+    // still being written gets a few seconds; a file that takes no data does not hold the end.
+    if (const qint64 unwritten = talvor::writerthreads::finish(kFileWriterGrace); unwritten > 0)
+        std::fprintf(stderr,
+                     "talvor-tester: %lld Bytes des Mitschnitts oder des Protokolls konnten nicht "
+                     "mehr geschrieben werden.\n",
+                     static_cast<long long>(unwritten));
+    return code;
 }

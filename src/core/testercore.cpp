@@ -3,14 +3,12 @@
 #include "connection.h"
 #include "settingsstore.h"
 
-#include <QSaveFile>
-
 namespace talvor {
 
 namespace {
 
-// How soon a failed write of the recording reaches the error line.
-constexpr std::chrono::milliseconds kRecorderWatchInterval{100};
+// How soon a failed write of the recording or the saved log reaches the error line.
+constexpr std::chrono::milliseconds kFileWatchInterval{100};
 
 CommError asCommError(const FileWriteError &error)
 {
@@ -25,13 +23,13 @@ TesterCore::TesterCore(std::unique_ptr<CommComponent> comm, SettingsStore &setti
     , m_comm(std::move(comm))
     , m_settings(settings)
     , m_timer(this)
-    , m_recorderWatch(this)
+    , m_fileWatch(this)
 {
     m_timer.setObjectName(QStringLiteral("Timer1"));
     m_timer.setInterval(kPollInterval);
     connect(&m_timer, &QTimer::timeout, this, &TesterCore::receivePoll);
-    m_recorderWatch.setInterval(kRecorderWatchInterval);
-    connect(&m_recorderWatch, &QTimer::timeout, this, &TesterCore::checkRecorder);
+    m_fileWatch.setInterval(kFileWatchInterval);
+    connect(&m_fileWatch, &QTimer::timeout, this, &TesterCore::checkFiles);
 }
 
 TesterCore::~TesterCore() = default;
@@ -127,19 +125,16 @@ void TesterCore::showPoll(const PollOutcome &outcome)
     }
 }
 
-bool TesterCore::readyToSend()
+void TesterCore::sendCommand(quint8 byte)
 {
     emit errorLineCleared();
     // A closed port sends nothing and is no failure.
     const CommResult<bool> open = m_comm->portOpen();
-    if (!open.ok())
+    if (!open.ok()) {
         emit failed(open.error());
-    return open.ok() && open.value();
-}
-
-void TesterCore::sendCommand(quint8 byte)
-{
-    if (!readyToSend())
+        return;
+    }
+    if (!open.value())
         return;
     const char data = static_cast<char>(byte);
     if (const CommStatus error = m_comm->output(QByteArrayView(&data, 1)))
@@ -150,7 +145,13 @@ void TesterCore::sendCommand(quint8 byte)
 
 void TesterCore::sendTypedByte(quint8 byte, QByteArrayView marker)
 {
-    if (!readyToSend())
+    emit errorLineCleared();
+    const CommResult<bool> open = m_comm->portOpen();
+    if (!open.ok()) {
+        emit failed(open.error());
+        return;
+    }
+    if (!open.value())
         return;
     // Bytes received so far go into the log before the marker, the answer after it.
     receivePoll();
@@ -172,48 +173,43 @@ void TesterCore::resetData()
     m_recorder.recordEvent(TrafficRecorder::Event::DisplayReset);
 }
 
-bool TesterCore::startRecording(const QString &path)
+void TesterCore::startRecording(const QString &path)
 {
     emit errorLineCleared();
-    if (const FileStatus error = m_recorder.start(path)) {
-        emit failed(asCommError(*error));
-        emit recordingChanged(false);
-        return false;
-    }
-    m_recorderWatch.start();
+    m_recorder.start(path);
+    m_fileWatch.start();
     emit recordingChanged(true);
-    return true;
 }
 
 void TesterCore::stopRecording()
 {
-    const bool wasRecording = m_recorderWatch.isActive();
+    if (!m_recorder.isRecording())
+        return;
     m_recorder.stop();
-    m_recorderWatch.stop();
-    if (wasRecording)
-        emit recordingChanged(false);
-    // A write that failed while the last lines went out is still worth telling.
-    checkRecorder();
+    emit recordingChanged(false);
+    // A write that fails while the last lines go out is still worth telling.
+    checkFiles();
 }
 
-bool TesterCore::saveLog(const QString &path)
+void TesterCore::saveLog(const QString &path)
 {
     emit errorLineCleared();
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(m_log.text()) < 0 || !file.commit()) {
-        emit failed(asCommError(fileWriteError(path, file.errorString())));
-        return false;
-    }
-    return true;
+    m_logSaver.save(path, m_log.text());
+    m_fileWatch.start();
 }
 
-void TesterCore::checkRecorder()
+void TesterCore::checkFiles()
 {
+    const bool wasRecording = m_recorder.isRecording();
     if (const FileStatus failure = m_recorder.takeFailure()) {
         emit failed(asCommError(*failure));
-        m_recorderWatch.stop();
-        emit recordingChanged(false);
+        if (wasRecording && !m_recorder.isRecording())
+            emit recordingChanged(false);
     }
+    for (const FileWriteError &failure : m_logSaver.takeFailures())
+        emit failed(asCommError(failure));
+    if (!m_recorder.isRecording() && !m_recorder.isFinishing() && !m_logSaver.busy())
+        m_fileWatch.stop();
 }
 
 } // namespace talvor
