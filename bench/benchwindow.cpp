@@ -21,12 +21,24 @@ bool readOrFalse(const CommResult<bool> &result)
 
 } // namespace
 
+namespace {
+
+std::unique_ptr<ScriptedComm> scriptedComm(ScriptedComm *&kept)
+{
+    auto comm = std::make_unique<ScriptedComm>();
+    kept = comm.get();
+    return comm;
+}
+
+} // namespace
+
 BenchWindow::BenchWindow()
-    : m_window(std::make_unique<ScriptedComm>(), m_settings)
+    : m_core(scriptedComm(m_comm), m_settings)
+    , m_window(m_core)
 {
     m_window.show();
     feed(frameStream(4096, 11), 4096);
-    Controls &c = m_window.controls();
+    const Controls &c = m_window.controls();
     for (int i = 1; i <= kDetectorCount; ++i) {
         for (QLabel *label : {c.lblAdresse[i], c.lblRaw[i], c.lblZeit[i], c.lblCV[i], c.lblRawCV[i],
                               c.lblZeitCV[i]})
@@ -38,14 +50,14 @@ BenchWindow::BenchWindow()
 
 void BenchWindow::poll(const QByteArray &bytes)
 {
-    comm().queue(bytes);
-    m_window.receivePoll();
+    m_comm->queue(bytes);
+    m_core.receivePoll();
 }
 
 void BenchWindow::literalPoll(LiteralState &state, const QByteArray &bytes)
 {
-    comm().queue(bytes);
-    CommComponent &port = m_window.comm();
+    m_comm->queue(bytes);
+    CommComponent &port = *m_comm;
     LineStates lines;
     lines.open = readOrFalse(port.portOpen());
     if (lines.open) {

@@ -5,6 +5,7 @@
 #include "mainwindow.h"
 #include "settingsstore.h"
 #include "support/references.h"
+#include "testercore.h"
 
 #include <QByteArray>
 #include <QColor>
@@ -30,7 +31,8 @@ public:
     BenchWindow();
 
     MainWindow &window() { return m_window; }
-    const TrafficLog &log() const { return m_window.trafficLog(); }
+    TesterCore &core() { return m_core; }
+    const TrafficLog &log() const { return m_core.trafficLog(); }
 
     // One Timer1 tick that finds these bytes waiting.
     void poll(const QByteArray &bytes);
@@ -49,8 +51,6 @@ public:
     LiteralState literalCopy(const QByteArray &receiveBuffer) const;
 
 private:
-    ScriptedComm &comm() { return static_cast<ScriptedComm &>(m_window.comm()); }
-
     struct Cell {
         QLabel *label;
         QString text;
@@ -58,6 +58,8 @@ private:
     };
 
     SettingsStore m_settings;
+    ScriptedComm *m_comm;
+    TesterCore m_core;
     MainWindow m_window;
     std::vector<Cell> m_table;
 };

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Soak test: builds a Release tree (build-release), then talvor-sim streams 50 MB of mixed frames
-# and noise through a pseudo-terminal into the real program, offscreen, as fast as it reads them.
+# and noise through a pseudo-terminal into the program's core (no window), as fast as it reads them.
 #   tools/soak.sh [total bytes, default 50000000] [seed, default 1]
 set -euo pipefail
 cd "$(dirname "$0")/.."

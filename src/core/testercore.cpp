@@ -125,16 +125,19 @@ void TesterCore::showPoll(const PollOutcome &outcome)
     }
 }
 
-void TesterCore::sendCommand(quint8 byte)
+bool TesterCore::readyToSend()
 {
     emit errorLineCleared();
     // A closed port sends nothing and is no failure.
     const CommResult<bool> open = m_comm->portOpen();
-    if (!open.ok()) {
+    if (!open.ok())
         emit failed(open.error());
-        return;
-    }
-    if (!open.value())
+    return open.ok() && open.value();
+}
+
+void TesterCore::sendCommand(quint8 byte)
+{
+    if (!readyToSend())
         return;
     const char data = static_cast<char>(byte);
     if (const CommStatus error = m_comm->output(QByteArrayView(&data, 1)))
@@ -145,13 +148,7 @@ void TesterCore::sendCommand(quint8 byte)
 
 void TesterCore::sendTypedByte(quint8 byte, QByteArrayView marker)
 {
-    emit errorLineCleared();
-    const CommResult<bool> open = m_comm->portOpen();
-    if (!open.ok()) {
-        emit failed(open.error());
-        return;
-    }
-    if (!open.value())
+    if (!readyToSend())
         return;
     // Bytes received so far go into the log before the marker, the answer after it.
     receivePoll();

@@ -78,6 +78,8 @@ signals:
 private:
     void showFailure(const CommStatus &error);
     void showPoll(const PollOutcome &outcome);
+    // Empties the error line; whether the port is open for a byte to go out.
+    bool readyToSend();
     void checkFiles();
 
     std::unique_ptr<CommComponent> m_comm;

@@ -59,15 +59,15 @@ void TrafficLog::appendReceived(QByteArrayView bytes)
     ++m_revision;
 }
 
-void TrafficLog::appendMarker(QByteArrayView captionStart)
+void TrafficLog::appendMarker(QByteArrayView marker)
 {
     // CR LF CR LF: the current line ends, an empty line follows, and the marker opens the next.
     if (m_lines.empty())
         startLine();
     startLine();
     startLine();
-    m_lines.back().append(captionStart).append("->");
-    m_markerAtLineStart = captionStart.size() + 2;
+    m_lines.back().append(marker).append("->");
+    m_markerAtLineStart = marker.size() + 2;
     m_size += m_markerAtLineStart;
     m_endsWithFF = false;
     enforceLimits();

@@ -26,8 +26,8 @@ public:
     explicit TrafficLog(Limits limits);
 
     void appendReceived(QByteArrayView bytes);
-    // captionStart is the start of the send button's caption: "0x" and the byte's two digits.
-    void appendMarker(QByteArrayView captionStart);
+    // After an empty line, a sent byte's marker: the given text ("0x60") and "->".
+    void appendMarker(QByteArrayView marker);
     void clear();
 
     // The lines joined by CR LF.

@@ -14,7 +14,7 @@
 
 namespace talvor {
 
-void resetDetectorTable(Controls &c, ShownReports &shown)
+void resetDetectorTable(const Controls &c, ShownReports &shown)
 {
     shown = {};
     for (int i = 1; i <= kDetectorCount; ++i) {
@@ -28,7 +28,7 @@ void resetDetectorTable(Controls &c, ShownReports &shown)
         label->setText({});
 }
 
-void showLineStates(Controls &c, const LineStates &lines)
+void showLineStates(const Controls &c, const LineStates &lines)
 {
     c.Shape1->setFillStyle(lines.open ? Shape::Solid : Shape::Transparent);
     setBackground(c.lblRTS, lines.rts ? kGreen : kWhite);
@@ -40,7 +40,7 @@ void showLineStates(Controls &c, const LineStates &lines)
 
 namespace {
 
-void showAddress(Controls &c, const Report &report, const QString &time)
+void showAddress(const Controls &c, const Report &report, const QString &time)
 {
     const int d = report.detector;
     c.lblRaw[d]->setText(hexPairs(report.frame()));
@@ -50,7 +50,7 @@ void showAddress(Controls &c, const Report &report, const QString &time)
     setBackground(c.lblAdresse[d], address.lightGreen ? kLightGreen : kWhite);
 }
 
-void showCv(Controls &c, const Report &report, const QString &time)
+void showCv(const Controls &c, const Report &report, const QString &time)
 {
     const int d = report.detector;
     c.lblRawCV[d]->setText(hexPairs(report.frame()));
@@ -58,7 +58,7 @@ void showCv(Controls &c, const Report &report, const QString &time)
     c.lblCV[d]->setText(QString::number(report.cv));
 }
 
-void showSystemInfo(Controls &c, const Report &report)
+void showSystemInfo(const Controls &c, const Report &report)
 {
     c.lblSysRaw->setText(hexPairs(report.frame()));
     c.lblSW->setText(versionText(report.softwareVersion));
@@ -68,7 +68,7 @@ void showSystemInfo(Controls &c, const Report &report)
 
 } // namespace
 
-void showReports(Controls &c, ShownReports &shown, std::span<const Report> reports)
+void showReports(const Controls &c, ShownReports &shown, std::span<const Report> reports)
 {
     if (reports.empty())
         return;

@@ -29,12 +29,12 @@ struct ShownReports {
 };
 
 // Numbers the rows 1 to 24 and empties the detector table and the system-information labels.
-void resetDetectorTable(Controls &controls, ShownReports &shown);
+void resetDetectorTable(const Controls &controls, ShownReports &shown);
 
 // The link indicator and the RTS and CTS labels.
-void showLineStates(Controls &controls, const LineStates &lines);
+void showLineStates(const Controls &controls, const LineStates &lines);
 
 // Shows the reports of one decoder run, in order, each with the current time of day.
-void showReports(Controls &controls, ShownReports &shown, std::span<const Report> reports);
+void showReports(const Controls &controls, ShownReports &shown, std::span<const Report> reports);
 
 } // namespace talvor

@@ -1,24 +1,22 @@
-// talvor-soak: talvor-sim streams mixed frames and noise through a pseudo-terminal into the real
-// program (the window with its serial port component on QSerialPort, offscreen) as fast as the
-// program takes them; afterwards every row must show the report that was sent last for it, the
-// log must end with the hex of the last bytes sent, and the memory must have stayed flat.
+// talvor-soak: talvor-sim streams mixed frames and noise through a pseudo-terminal into the
+// program's core (its serial port component on QSerialPort, its poll, decoder and log, without a
+// window) as fast as the program takes them; afterwards the last report told for every row must
+// be the one sent last for it, the log must end with the hex of the last bytes sent, and the
+// memory must have stayed flat.
 //   talvor-soak TALVOR_SIM [TOTAL_BYTES [SEED]]
 
 #include "countingcomm.h"
 #include "soakchecks.h"
 
-#include "mainwindow.h"
 #include "qtcommcomponent.h"
 #include "settingsstore.h"
-#include "startup.h"
+#include "testercore.h"
 
-#include <QApplication>
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
-#include <QLabel>
 #include <QProcess>
-#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -148,26 +146,30 @@ double runUntilAllRead(const soak::CountingComm &comm, const QString &record, qi
 }
 
 // The rows and the log against what was sent; prints what it finds.
-bool checkAgainstSent(MainWindow &window, const soak::CountingComm &comm, const QByteArray &sent)
+bool checkAgainstSent(const TesterCore &core, const soak::ReportTable &told,
+                      const soak::CountingComm &comm, const QByteArray &sent)
 {
-    const soak::ExpectedTable expected = soak::expectedTable(sent, comm.chunks());
-    const QStringList wrong = soak::tableMismatches(window.controls(), expected);
-    std::printf("reports sent: %lld; rows that do not show their last one: %lld\n",
+    const soak::ReportTable expected = soak::expectedTable(sent, comm.chunks());
+    const QStringList wrong = soak::tableMismatches(told, expected);
+    std::printf("reports sent: %lld; cells whose last report differs: %lld\n",
                 static_cast<long long>(expected.reports), static_cast<long long>(wrong.size()));
     for (const QString &line : wrong)
         std::printf("  %s\n", qPrintable(line));
-    const QString tail = soak::logTailMismatch(window.trafficLog(), sent, kTailBytes);
+    const QString tail = soak::logTailMismatch(core.trafficLog(), sent, kTailBytes);
     std::printf("log tail against the last %lld bytes sent: %s\n",
                 static_cast<long long>(kTailBytes), tail.isEmpty() ? "equal" : qPrintable(tail));
     return wrong.isEmpty() && tail.isEmpty();
 }
 
-// The window as the program makes it, connected to COM 1.
-bool connectWindow(MainWindow &window)
+// The core polling as the program's does, connected to COM 1 with RTS/CTS as the program starts.
+bool connectCore(TesterCore &core)
 {
-    window.show();
-    window.controls().cmdOpen->click();
-    const QString error = window.controls().lblFehler->text();
+    QString error;
+    QObject::connect(&core, &TesterCore::failed,
+                     [&error](const CommError &e) { error = errorLineText(e); });
+    core.startPolling();
+    core.connectPort(1, true);
+    QObject::disconnect(&core, &TesterCore::failed, nullptr, nullptr);
     if (!error.isEmpty())
         std::fprintf(stderr, "talvor-soak: connect failed: %s\n", qPrintable(error));
     return error.isEmpty();
@@ -181,11 +183,9 @@ int main(int argc, char *argv[])
         std::fprintf(stderr, "usage: talvor-soak TALVOR_SIM [TOTAL_BYTES [SEED]]\n");
         return 2;
     }
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
     const QTemporaryDir work;
     qputenv("XDG_CONFIG_HOME", work.path().toLocal8Bit());
-    QApplication app(argc, argv);
+    QCoreApplication app(argc, argv);
     const qint64 total = argc > 2 ? QByteArray(argv[2]).toLongLong() : kDefaultTotal;
     const QString seed = argc > 3 ? QString::fromLocal8Bit(argv[3]) : QStringLiteral("1");
     const QString record = work.filePath(QStringLiteral("sent.bin"));
@@ -203,9 +203,13 @@ int main(int argc, char *argv[])
     settings.writeText(kPortSection, kPortNumberKey, QStringLiteral("0"));
     auto counting = std::make_unique<soak::CountingComm>(std::make_unique<QtCommComponent>());
     const soak::CountingComm &comm = *counting;
-    const auto opened = openMainWindow(std::move(counting), settings, {});
-    MainWindow &window = *opened;
-    if (!connectWindow(window))
+    TesterCore core(std::move(counting), settings);
+    soak::ReportTable told;
+    QObject::connect(&core, &TesterCore::reportsReceived, [&told](std::span<const Report> reports) {
+        for (const Report &report : reports)
+            told.add(report);
+    });
+    if (!connectCore(core))
         return 1;
     std::printf("talvor-sim streams %lld bytes of frames and noise on %s\n",
                 static_cast<long long>(total), qPrintable(pty));
@@ -213,7 +217,7 @@ int main(int argc, char *argv[])
     std::vector<Sample> samples;
     Answers answers;
     const double seconds = runUntilAllRead(comm, record, total, samples, answers);
-    window.close();
+    core.disconnectPort();
     sim->terminate();
     sim->waitForFinished();
 
@@ -225,7 +229,7 @@ int main(int argc, char *argv[])
                 static_cast<long long>(comm.received()), static_cast<long long>(sent.size()),
                 seconds, mb(comm.received()) / seconds, comm.chunks().size());
     const bool complete = comm.received() == sent.size() && sent.size() >= total;
-    const bool shown = checkAgainstSent(window, comm, sent);
+    const bool shown = checkAgainstSent(core, told, comm, sent);
     const bool flat = reportMemory(samples, total);
     answers.print();
     const bool passed = complete && shown && flat;

@@ -4,59 +4,59 @@
 #include "support/references.h"
 #include "trafficlog.h"
 
-#include <QLabel>
-
 namespace talvor::soak {
 
-ExpectedTable expectedTable(const QByteArray &sent, const std::vector<qsizetype> &chunks)
+void ReportTable::add(const Report &report)
 {
-    ExpectedTable table;
+    ++reports;
+    switch (report.kind) {
+    case ReportKind::Address:
+        address[size_t(report.detector)] = report.frame().toByteArray();
+        break;
+    case ReportKind::Cv:
+        cv[size_t(report.detector)] = report.frame().toByteArray();
+        break;
+    case ReportKind::SystemInfo:
+        systemInfo = report.frame().toByteArray();
+        break;
+    }
+}
+
+ReportTable expectedTable(const QByteArray &sent, const std::vector<qsizetype> &chunks)
+{
+    ReportTable table;
     QByteArray buffer;
     qsizetype pos = 0;
     for (const qsizetype chunk : chunks) {
         buffer.append(sent.sliced(pos, chunk));
         pos += chunk;
-        for (const Report &report : test::referenceDecoderRun(buffer)) {
-            ++table.reports;
-            switch (report.kind) {
-            case ReportKind::Address:
-                table.address[size_t(report.detector)] = report.frame().toByteArray();
-                break;
-            case ReportKind::Cv:
-                table.cv[size_t(report.detector)] = report.frame().toByteArray();
-                break;
-            case ReportKind::SystemInfo:
-                table.systemInfo = report.frame().toByteArray();
-                break;
-            }
-        }
+        for (const Report &report : test::referenceDecoderRun(buffer))
+            table.add(report);
     }
     return table;
 }
 
 namespace {
 
-void compare(QStringList &mismatches, const QLabel *label, const QByteArray &frame)
+void compare(QStringList &mismatches, const QString &cell, const QByteArray &told,
+             const QByteArray &expected)
 {
-    const QString expected = hexPairs(frame);
-    if (label->text() != expected)
-        mismatches << QStringLiteral("%1 shows \"%2\" instead of \"%3\"")
-                          .arg(label->objectName(), label->text(), expected);
+    if (told != expected)
+        mismatches << QStringLiteral("%1 was told \"%2\" last instead of \"%3\"")
+                          .arg(cell, hexPairs(told), hexPairs(expected));
 }
 
 } // namespace
 
-QStringList tableMismatches(const Controls &c, const ExpectedTable &expected)
+QStringList tableMismatches(const ReportTable &told, const ReportTable &expected)
 {
     QStringList mismatches;
-    for (int d = 1; d <= kDetectorCount; ++d) {
-        compare(mismatches, c.lblRaw[d], expected.address[size_t(d)]);
-        compare(mismatches, c.lblRawCV[d], expected.cv[size_t(d)]);
-        const QByteArray &cv = expected.cv[size_t(d)];
-        if (!cv.isEmpty() && c.lblCV[d]->text() != QString::number(quint8(cv[2])))
-            mismatches << c.lblCV[d]->objectName() + QStringLiteral(" shows ") + c.lblCV[d]->text();
+    for (size_t d = 1; d <= kDetectorCount; ++d) {
+        compare(mismatches, QStringLiteral("address %1").arg(d), told.address[d],
+                expected.address[d]);
+        compare(mismatches, QStringLiteral("CV %1").arg(d), told.cv[d], expected.cv[d]);
     }
-    compare(mismatches, c.lblSysRaw, expected.systemInfo);
+    compare(mismatches, QStringLiteral("system information"), told.systemInfo, expected.systemInfo);
     return mismatches;
 }
 
