@@ -2,9 +2,13 @@
 # The whole program at the device's line rate: talvor-tester runs under Xvfb, connects to talvor-sim through a pseudo-terminal, and the CPU time it takes
 # (utime + stime from /proc, so other load on the machine does not count) is printed for
 #   idle       connected, nothing received
-#   line rate  frames at 1,920 B/s (what 19200 baud carries)
+#   line rate  frames at 1,920 B/s (what 19200 baud carries), each written on its own
+#   batched    the same in batches every 16 ms, as a USB serial adapter's latency timer sends them
+#   changing   frames at 1,920 B/s with random addresses and CV values on all 24 rows, so that
+#              every poll repaints many report cells
 #   flood      frames as fast as the program takes them
-# with the resident memory at the start and the end of each, and then for comparison
+# with the wake-ups of the window's thread per second (its context switches), the resident
+# memory at the start and the end of each, and then for comparison
 #   repaint    a bare Qt window that repaints one widget as large as the log every 50 ms
 #              (bench/repaintfloor.cpp): what Qt and the X server take for the repaint the tester
 #              makes on every poll that brings bytes, before any work of its own.
@@ -55,6 +59,7 @@ for _ in $(seq 50); do xdotool getmouselocation >/dev/null 2>&1 && break; sleep 
 
 ticks=$(getconf CLK_TCK)
 cpu_ticks() { awk '{ print $14 + $15 }' "/proc/$1/stat"; }
+wakeups() { awk '/^(non)?voluntary_ctxt_switches:/ { n += $2 } END { print n }' "/proc/$1/status"; }
 status_mb() { awk -v f="$2:" '$1 == f { printf "%.1f", $2 / 1024 }' "/proc/$1/status"; }
 
 # Starts the program and connects it with a click on "Verbinden"; fails unless the program then
@@ -85,19 +90,21 @@ measure() {
     pids+=("$sim_pid")
     for _ in $(seq 50); do [ -e "$work/tty" ] && break; sleep 0.1; done
     start_program
-    local cpu0 rss0 cpu1 rss1 hwm
+    local cpu0 rss0 cpu1 rss1 hwm wake0 wake1
     cpu0=$(cpu_ticks "$program_pid")
+    wake0=$(wakeups "$program_pid")
     rss0=$(status_mb "$program_pid" VmRSS)
     sleep "$length"
     cpu1=$(cpu_ticks "$program_pid")
+    wake1=$(wakeups "$program_pid")
     rss1=$(status_mb "$program_pid" VmRSS)
     hwm=$(status_mb "$program_pid" VmHWM)
     kill "$program_pid" "$sim_pid" 2>/dev/null || true
     wait "$program_pid" "$sim_pid" 2>/dev/null || true
     awk -v n="$name" -v s="$length" -v c=$((cpu1 - cpu0)) -v t="$ticks" -v a="$rss0" \
-        -v b="$rss1" -v h="$hwm" \
-        'BEGIN { printf "%-10s %5d s %8.2f %% %10.1f MB %10.1f MB %10.1f MB\n", n, s,
-                 100 * c / t / s, a, b, h }'
+        -v b="$rss1" -v h="$hwm" -v w=$((wake1 - wake0)) \
+        'BEGIN { printf "%-10s %5d s %8.2f %% %8.0f /s %10.1f MB %10.1f MB %10.1f MB\n", n, s,
+                 100 * c / t / s, w / s, a, b, h }'
 }
 
 # measure_repaint SECONDS: the bare window's CPU share.
@@ -118,9 +125,12 @@ measure_repaint() {
 }
 
 echo "program: $program ($(nproc) cores, load average $(cut -d' ' -f1-3 /proc/loadavg))"
-printf '%-10s %7s %10s %13s %13s %13s\n' phase time "CPU share" "RSS start" "RSS end" "peak RSS"
+printf '%-10s %7s %10s %11s %13s %13s %13s\n' phase time "CPU share" "wake-ups" "RSS start" \
+    "RSS end" "peak RSS"
 measure idle "$seconds"
 measure "line rate" "$seconds" --stream 1920
+measure batched "$seconds" --stream 1920 --latency 16
+measure changing "$seconds" --stream 1920 --changing
 measure flood "$flood_seconds" --stream 100000000
 measure_repaint "$seconds"
 echo "load average afterwards: $(cut -d' ' -f1-3 /proc/loadavg)"
