@@ -4,6 +4,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QSocketNotifier>
 
 #include <utility>
 
@@ -55,11 +56,6 @@ QtCommComponent::QtCommComponent(QObject *parent)
     m_port->setDataBits(QSerialPort::Data8);
     m_port->setParity(QSerialPort::NoParity);
     m_port->setStopBits(QSerialPort::OneStop);
-    // The port reads whatever the system reports into its own buffer at once, and nothing else
-    // happens in that wake-up: bytes left in the system's buffer are thrown away when a device
-    // vanishes (the kernel hangs the terminal up), so they must not wait there for the poll.
-    // When the buffer is full the port stops reading until the poll has emptied it.
-    m_port->setReadBufferSize(kMostPerPoll);
     connect(m_port, &QSerialPort::errorOccurred, this, &QtCommComponent::handleError);
 }
 
@@ -75,6 +71,8 @@ CommStatus QtCommComponent::setPortOpen(bool open)
     // Closing on purpose drops what was not read, as the port's own buffer would; only the bytes
     // of a port closed by a lost device are kept for the next read.
     if (m_port->isOpen()) {
+        m_reader.stop();
+        m_reader.take();
         m_port->close();
         m_keptInput.clear();
     }
@@ -108,7 +106,7 @@ CommResult<bool> QtCommComponent::ctsHolding() const
 CommResult<qint64> QtCommComponent::inBufferCount()
 {
     if (m_port->isOpen())
-        return m_port->bytesAvailable();
+        return m_reader.size();
     if (!m_keptInput.isEmpty())
         return qint64(m_keptInput.size());
     return failure(CommErrorCode::NotOpen);
@@ -117,7 +115,7 @@ CommResult<qint64> QtCommComponent::inBufferCount()
 CommResult<QByteArray> QtCommComponent::input()
 {
     if (m_port->isOpen())
-        return m_port->readAll();
+        return m_reader.take();
     if (!m_keptInput.isEmpty())
         return std::exchange(m_keptInput, {});
     return failure(CommErrorCode::NotOpen);
@@ -180,7 +178,34 @@ CommStatus QtCommComponent::openPort()
     }
     m_openPort = m_commPort;
     m_openDevice = device;
+    startReading();
     return {};
+}
+
+// The reader thread reads the port's descriptor; QSerialPort's own read notifier, which would
+// read it on the window's thread, is switched off before the event loop can run it. The port
+// turns it on again only when asked to read, which this component never does.
+void QtCommComponent::startReading()
+{
+    for (QSocketNotifier *notifier : m_port->findChildren<QSocketNotifier *>()) {
+        if (notifier->type() == QSocketNotifier::Read)
+            notifier->setEnabled(false);
+    }
+    const int opening = ++m_opening;
+    m_reader.start(int(m_port->handle()), [this, opening] {
+        QMetaObject::invokeMethod(
+            this, [this, opening] { closeLost(opening); }, Qt::QueuedConnection);
+    });
+}
+
+void QtCommComponent::closeLost(int lostOpening)
+{
+    if (lostOpening != m_opening || !m_port->isOpen())
+        return;
+    m_reader.stop();
+    m_keptInput += m_reader.take();
+    m_deviceLost = failure(CommErrorCode::DeviceLost);
+    m_port->close();
 }
 
 CommResult<bool> QtCommComponent::modemLine(QSerialPort::PinoutSignal line) const
@@ -208,16 +233,13 @@ CommResult<bool> QtCommComponent::modemLine(QSerialPort::PinoutSignal line) cons
 
 void QtCommComponent::handleError(QSerialPort::SerialPortError error)
 {
-    // QSerialPort never closes itself. An unplugged USB adapter reports ResourceError once; a
-    // pseudo-terminal whose other end closed reports ReadError on every pass of the event loop,
-    // tens of thousands a second. Either way the device is gone: close now, keeping what arrived.
+    // QSerialPort never closes itself. The reader thread sees a vanished device by itself; a
+    // modem-line query on it fails with ResourceError first, and a read error cannot come from
+    // the port, whose own reading is off. Either way the device is gone: close now, keeping what
+    // arrived.
     if (m_writing || (error != QSerialPort::ResourceError && error != QSerialPort::ReadError))
         return;
-    if (!m_port->isOpen())
-        return;
-    m_deviceLost = failure(CommErrorCode::DeviceLost);
-    m_keptInput += m_port->readAll();
-    m_port->close();
+    closeLost(m_opening);
 }
 
 CommError QtCommComponent::failure(CommErrorCode code, const QString &detail) const

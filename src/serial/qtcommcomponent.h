@@ -1,6 +1,7 @@
 #pragma once
 
 #include "commcomponent.h"
+#include "portreader.h"
 
 #include <QObject>
 #include <QSerialPort>
@@ -8,7 +9,7 @@
 namespace talvor {
 
 // MSComm1 on QSerialPort: 19200 baud, 8 data bits, no parity, 1 stop bit. Received bytes leave
-// the system's buffer as soon as the port reports them and wait in the component's own, bounded
+// the system's buffer as they arrive (see PortReader) and wait in the component's own, bounded
 // buffer until the poll takes them; reads never wait. A port whose device vanishes is closed at
 // once, what it sent kept, and the loss kept for takeDeviceLost().
 class QtCommComponent : public QObject, public CommComponent {
@@ -34,6 +35,9 @@ private:
     CommStatus openPort();
     CommResult<bool> modemLine(QSerialPort::PinoutSignal line) const;
     void handleError(QSerialPort::SerialPortError error);
+    void startReading();
+    // Closes the port as lost, keeping what was read; lostOpening names the open it ended.
+    void closeLost(int lostOpening);
     // A failure naming the open port, or the chosen one while the port is closed.
     CommError failure(CommErrorCode code, const QString &detail = {}) const;
 
@@ -44,6 +48,8 @@ private:
     QString m_openDevice;
     // Bytes received before the device vanished, which the next input() hands out.
     QByteArray m_keptInput;
+    PortReader m_reader{kMostPerPoll};
+    int m_opening = 0; // counts the opens, so that a late loss cannot close a later one
     std::optional<CommError> m_deviceLost;
     // Why the open port has no modem lines to read (a pseudo-terminal), once that is known.
     mutable std::optional<CommError> m_noModemLines;
