@@ -154,6 +154,9 @@ private slots:
         m_program.core->startRecording(file);
         QVERIFY(m_window->windowTitle().endsWith(" - Mitschnitt: rec.txt"));
         QVERIFY(menuEntry("Mitschnitt starten...")->isChecked());
+        // Not connected yet: nothing goes out, so nothing is recorded as sent.
+        c.cmdInit[0]->click();
+        c.cmdInfo->click();
 
         c.cmdOpen->click();
         c.cmdReset->click();
@@ -249,6 +252,11 @@ private slots:
         const QByteArray kept = readAll(file);
         QVERIFY(kept.startsWith("# Talvor-Tester "));
         QVERIFY(kept.contains(" RX FC 01 00 05 FF\n"));
+        // A recording appended later starts on a line of its own, however the file ends.
+        m_program.core->startRecording(file);
+        m_program.core->stopRecording();
+        QTRY_VERIFY(readAll(file).endsWith(" STOP\n"));
+        QVERIFY(readAll(file).contains("\n# Talvor-Tester "));
     }
 };
 
