@@ -2,12 +2,17 @@
 #include "settingsstore.h"
 #include "startup.h"
 #include "systemcommcomponent.h"
+#include "writerthreads.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QIcon>
 
+#include <cstdio>
+
 namespace {
+
+constexpr std::chrono::seconds kFileWriterGrace{3};
 
 // The program's icon from the PNGs built into it, one for each size, so that none is scaled.
 QIcon programIcon()
@@ -35,5 +40,13 @@ int main(int argc, char *argv[])
     QObject::connect(&quitSignals, &talvor::QuitSignals::received, program.window.get(),
                      &QWidget::close);
     program.window->show();
-    return app.exec();
+    const int code = app.exec();
+    // The window is closed and the port choice stored by now. A recording or a saved log that is
+    // still being written gets a few seconds; a file that takes no data does not hold the end.
+    if (const qint64 unwritten = talvor::writerthreads::finish(kFileWriterGrace); unwritten > 0)
+        std::fprintf(stderr,
+                     "talvor-tester: %lld Bytes des Mitschnitts oder des Protokolls konnten nicht "
+                     "mehr geschrieben werden.\n",
+                     static_cast<long long>(unwritten));
+    return code;
 }

@@ -3,14 +3,12 @@
 #include "connection.h"
 #include "settingsstore.h"
 
-#include <QSaveFile>
-
 namespace talvor {
 
 namespace {
 
-// How soon a failed write of the recording reaches the error line.
-constexpr std::chrono::milliseconds kRecorderWatchInterval{100};
+// How soon a failed write of the recording or the saved log reaches the error line.
+constexpr std::chrono::milliseconds kFileWatchInterval{100};
 
 CommError asCommError(const FileWriteError &error)
 {
@@ -25,13 +23,13 @@ TesterCore::TesterCore(std::unique_ptr<CommComponent> comm, SettingsStore &setti
     , m_comm(std::move(comm))
     , m_settings(settings)
     , m_timer(this)
-    , m_recorderWatch(this)
+    , m_fileWatch(this)
 {
     m_timer.setObjectName(QStringLiteral("Timer1"));
     m_timer.setInterval(kPollInterval);
     connect(&m_timer, &QTimer::timeout, this, &TesterCore::receivePoll);
-    m_recorderWatch.setInterval(kRecorderWatchInterval);
-    connect(&m_recorderWatch, &QTimer::timeout, this, &TesterCore::checkRecorder);
+    m_fileWatch.setInterval(kFileWatchInterval);
+    connect(&m_fileWatch, &QTimer::timeout, this, &TesterCore::checkFiles);
 }
 
 TesterCore::~TesterCore() = default;
@@ -71,6 +69,10 @@ void TesterCore::showFailure(const CommStatus &error)
 void TesterCore::connectPort(int portNumber, bool rtsCts)
 {
     emit errorLineCleared();
+    // A device lost since the last tick: its last bytes and the loss are shown before the new
+    // connection empties the receive buffer, as the tick would have shown them.
+    if (std::optional<CommError> lost = m_comm->takeDeviceLost())
+        showPoll(runReceivePoll(*m_comm, m_decoder, m_log, std::move(lost)));
     m_decoder.clear();
     const ConnectOutcome outcome = openConnection(*m_comm, portNumber, rtsCts);
     if (outcome.error) {
@@ -100,7 +102,11 @@ void TesterCore::disconnectPort()
 
 void TesterCore::receivePoll()
 {
-    const PollOutcome outcome = runReceivePoll(*m_comm, m_decoder, m_log);
+    showPoll(runReceivePoll(*m_comm, m_decoder, m_log));
+}
+
+void TesterCore::showPoll(const PollOutcome &outcome)
+{
     if (outcome.lines != m_toldLines) {
         m_toldLines = outcome.lines;
         emit linesChanged(outcome.lines);
@@ -164,48 +170,43 @@ void TesterCore::resetData()
     m_recorder.recordEvent(TrafficRecorder::Event::DisplayReset);
 }
 
-bool TesterCore::startRecording(const QString &path)
+void TesterCore::startRecording(const QString &path)
 {
     emit errorLineCleared();
-    if (const FileStatus error = m_recorder.start(path)) {
-        emit failed(asCommError(*error));
-        emit recordingChanged(false);
-        return false;
-    }
-    m_recorderWatch.start();
+    m_recorder.start(path);
+    m_fileWatch.start();
     emit recordingChanged(true);
-    return true;
 }
 
 void TesterCore::stopRecording()
 {
-    const bool wasRecording = m_recorderWatch.isActive();
+    if (!m_recorder.isRecording())
+        return;
     m_recorder.stop();
-    m_recorderWatch.stop();
-    if (wasRecording)
-        emit recordingChanged(false);
-    // A write that failed while the last lines went out is still worth telling.
-    checkRecorder();
+    emit recordingChanged(false);
+    // A write that fails while the last lines go out is still worth telling.
+    checkFiles();
 }
 
-bool TesterCore::saveLog(const QString &path)
+void TesterCore::saveLog(const QString &path)
 {
     emit errorLineCleared();
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(m_log.text()) < 0 || !file.commit()) {
-        emit failed(asCommError(fileWriteError(path, file.errorString())));
-        return false;
-    }
-    return true;
+    m_logSaver.save(path, m_log.text());
+    m_fileWatch.start();
 }
 
-void TesterCore::checkRecorder()
+void TesterCore::checkFiles()
 {
+    const bool wasRecording = m_recorder.isRecording();
     if (const FileStatus failure = m_recorder.takeFailure()) {
         emit failed(asCommError(*failure));
-        m_recorderWatch.stop();
-        emit recordingChanged(false);
+        if (wasRecording && !m_recorder.isRecording())
+            emit recordingChanged(false);
     }
+    for (const FileWriteError &failure : m_logSaver.takeFailures())
+        emit failed(asCommError(failure));
+    if (!m_recorder.isRecording() && !m_recorder.isFinishing() && !m_logSaver.busy())
+        m_fileWatch.stop();
 }
 
 } // namespace talvor

@@ -3,6 +3,7 @@
 #include "rememberedchoices.h"
 
 #include "commcomponent.h"
+#include "logsaver.h"
 #include "receivepoll.h"
 #include "reportdecoder.h"
 #include "trafficlog.h"
@@ -51,9 +52,11 @@ public:
     void resetData(); // cmdReset: the log; the window empties the table
 
     // A recording of the traffic from now on into path, appended; its end; the log into a file.
-    bool startRecording(const QString &path);
+    // Each returns at once: the files are written on threads of their own, and a failure comes
+    // through failed() when it happens.
+    void startRecording(const QString &path);
     void stopRecording();
-    bool saveLog(const QString &path);
+    void saveLog(const QString &path);
     bool isRecording() const { return m_recorder.isRecording(); }
     QString recordingPath() const { return m_recorder.path(); }
 
@@ -74,19 +77,21 @@ signals:
 
 private:
     void showFailure(const CommStatus &error);
+    void showPoll(const PollOutcome &outcome);
     // Empties the error line; whether the port is open for a byte to go out.
     bool readyToSend();
-    void checkRecorder();
+    void checkFiles();
 
     std::unique_ptr<CommComponent> m_comm;
     SettingsStore &m_settings;
     ReportDecoder m_decoder;
     TrafficLog m_log;
     TrafficRecorder m_recorder;
+    LogSaver m_logSaver;
     // The line states last told; none before the first poll.
     std::optional<LineStates> m_toldLines;
     QTimer m_timer;
-    QTimer m_recorderWatch;
+    QTimer m_fileWatch;
 };
 
 } // namespace talvor

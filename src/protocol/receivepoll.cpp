@@ -27,11 +27,12 @@ QByteArray takeWaitingBytes(CommComponent &comm, TrafficLog &log)
 
 } // namespace
 
-PollOutcome runReceivePoll(CommComponent &comm, ReportDecoder &decoder, TrafficLog &log)
+PollOutcome runReceivePoll(CommComponent &comm, ReportDecoder &decoder, TrafficLog &log,
+                           std::optional<CommError> lost)
 {
     PollOutcome outcome;
     outcome.lines.open = readOrFalse(comm.portOpen());
-    outcome.lost = comm.takeDeviceLost();
+    outcome.lost = lost ? std::move(lost) : comm.takeDeviceLost();
     if (outcome.lines.open) {
         outcome.lines.rts = readOrFalse(comm.rtsEnable());
         outcome.lines.cts = readOrFalse(comm.ctsHolding());

@@ -29,7 +29,8 @@ struct PollOutcome {
 // One receive poll: the line states, the waiting bytes into the receive buffer and the traffic
 // log (after a lost device the bytes it sent before it vanished), then one decoder run. A step that
 // fails is left undone and the next one runs; a state that cannot be read counts as false (port not
-// open, line not active, no bytes waiting).
-PollOutcome runReceivePoll(CommComponent &comm, ReportDecoder &decoder, TrafficLog &log);
+// open, line not active, no bytes waiting). A loss already taken from the component comes as lost.
+PollOutcome runReceivePoll(CommComponent &comm, ReportDecoder &decoder, TrafficLog &log,
+                           std::optional<CommError> lost = std::nullopt);
 
 } // namespace talvor

@@ -1,10 +1,16 @@
 #include "trafficrecorder.h"
 
 #include "hexformat.h"
+#include "plainfile.h"
+#include "writerthreads.h"
 
-#include <QDir>
 #include <QFile>
-#include <QFileInfo>
+
+#include <condition_variable>
+#include <fcntl.h>
+#include <mutex>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace talvor {
 
@@ -60,6 +66,39 @@ QByteArray recordHeader()
     return QByteArrayLiteral("# Talvor-Tester " TALVOR_VERSION " Mitschnitt, Format 1\n");
 }
 
+// The recording's state between the window's thread, which adds lines, and the writer thread.
+struct TrafficRecorder::Writer {
+    Writer(const QString &path, Limits limits, QByteArray first)
+        : path(path)
+        , limits(limits)
+        , pending(std::move(first))
+    {
+    }
+    qint64 unwritten()
+    {
+        const std::lock_guard lock(mutex);
+        return pending.size() + inFlight;
+    }
+    void run();
+    FileStatus writeOut(const QByteArray &text);
+
+    const QString path;
+    const Limits limits;
+    std::mutex mutex;
+    std::condition_variable wake;
+    // Guarded by mutex:
+    QByteArray pending;
+    qsizetype inFlight = 0;
+    qint64 unrecorded = 0; // bytes of traffic dropped since the last count written
+    bool stopping = false;
+    FileStatus failure;
+    bool failed = false;
+    bool done = false; // the file is closed
+    // The writer thread's own: the file while it is open, and whether it is a regular one.
+    int fd = -1;
+    bool regular = false;
+};
+
 TrafficRecorder::TrafficRecorder()
     : TrafficRecorder(Limits{})
 {
@@ -75,36 +114,27 @@ TrafficRecorder::~TrafficRecorder()
     stop();
 }
 
-FileStatus TrafficRecorder::start(const QString &path)
+void TrafficRecorder::start(const QString &path)
 {
     stop();
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Append)) {
-        return fileWriteError(path, file.errorString());
-    }
-    file.close();
     m_path = path;
-    m_pending = recordHeader() + recordLine(QDateTime::currentDateTime(), "START");
-    m_inFlight = 0;
-    m_unrecorded = 0;
-    m_stopping = false;
-    m_failed = false;
-    m_failure.reset();
-    m_writer = std::thread(&TrafficRecorder::writerLoop, this);
-    return {};
+    m_writer = std::make_shared<Writer>(
+        path, m_limits, recordHeader() + recordLine(QDateTime::currentDateTime(), "START"));
+    const std::shared_ptr<Writer> writer = m_writer;
+    writerthreads::start([writer] { writer->run(); }, [writer] { return writer->unwritten(); });
 }
 
 void TrafficRecorder::stop()
 {
-    if (!m_writer.joinable())
+    if (!m_writer)
         return;
     record("STOP", {}, false);
     {
-        const std::lock_guard lock(m_mutex);
-        m_stopping = true;
+        const std::lock_guard lock(m_writer->mutex);
+        m_writer->stopping = true;
     }
-    m_wake.notify_one();
-    m_writer.join();
+    m_writer->wake.notify_one();
+    m_finishing.push_back(std::move(m_writer));
 }
 
 void TrafficRecorder::recordReceived(QByteArrayView bytes)
@@ -124,93 +154,118 @@ void TrafficRecorder::recordEvent(Event event, const QString &detail)
 
 FileStatus TrafficRecorder::takeFailure()
 {
-    FileStatus failure;
-    {
-        const std::lock_guard lock(m_mutex);
-        failure.swap(m_failure);
+    const auto take = [](Writer &writer) {
+        FileStatus failure;
+        const std::lock_guard lock(writer.mutex);
+        failure.swap(writer.failure);
+        return failure;
+    };
+    if (FileStatus failure = m_writer ? take(*m_writer) : FileStatus()) {
+        m_writer.reset();
+        return failure;
     }
-    if (failure && m_writer.joinable())
-        m_writer.join();
+    FileStatus failure;
+    std::erase_if(m_finishing, [&](const std::shared_ptr<Writer> &writer) {
+        if (!failure)
+            failure = take(*writer);
+        const std::lock_guard lock(writer->mutex);
+        return writer->done && !writer->failure;
+    });
     return failure;
 }
 
 void TrafficRecorder::record(QByteArrayView kind, QByteArrayView bytes, bool hex)
 {
-    if (!m_writer.joinable())
+    if (!m_writer)
         return;
+    Writer &w = *m_writer;
     const QDateTime now = QDateTime::currentDateTime();
     bool wake = false;
     {
-        const std::lock_guard lock(m_mutex);
-        if (m_failed || m_stopping)
+        const std::lock_guard lock(w.mutex);
+        if (w.failed || w.stopping)
             return;
         // Three characters a byte, the time and the kind: the line's size, near enough. A writer
         // with nothing to do takes any chunk, however large.
-        const qsizetype waiting = m_pending.size() + m_inFlight;
+        const qsizetype waiting = w.pending.size() + w.inFlight;
         const qsizetype size = hex ? bytes.size() * 3 + 40 : 0;
-        if (waiting > 0 && waiting + size > m_limits.maxPending) {
-            m_unrecorded += bytes.size();
+        if (waiting > 0 && waiting + size > w.limits.maxPending) {
+            w.unrecorded += bytes.size();
             return;
         }
-        if (m_unrecorded > 0) {
-            m_pending += recordLine(now, "UNRECORDED", QByteArray::number(m_unrecorded));
-            m_unrecorded = 0;
+        if (w.unrecorded > 0) {
+            w.pending += recordLine(now, "UNRECORDED", QByteArray::number(w.unrecorded));
+            w.unrecorded = 0;
         }
         if (hex) {
             QByteArray text;
             text.reserve(bytes.size() * 3);
             appendHexPairs(text, bytes);
-            m_pending += recordLine(now, kind, text);
+            w.pending += recordLine(now, kind, text);
         } else {
-            m_pending += recordLine(now, kind, bytes);
+            w.pending += recordLine(now, kind, bytes);
         }
-        wake = m_pending.size() >= kEagerWrite;
+        wake = w.pending.size() >= kEagerWrite;
     }
     if (wake)
-        m_wake.notify_one();
+        w.wake.notify_one();
 }
 
-void TrafficRecorder::writerLoop()
+void TrafficRecorder::Writer::run()
 {
-    std::unique_lock lock(m_mutex);
+    std::unique_lock lock(mutex);
     for (;;) {
-        m_wake.wait_for(lock, m_limits.flushInterval,
-                        [this] { return m_stopping || m_pending.size() >= kEagerWrite; });
+        wake.wait_for(lock, limits.flushInterval,
+                      [this] { return stopping || pending.size() >= kEagerWrite; });
         QByteArray text;
-        text.swap(m_pending);
-        m_inFlight = text.size();
-        const bool last = m_stopping;
+        text.swap(pending);
+        inFlight = text.size();
+        const bool last = stopping;
         lock.unlock();
-        const FileStatus failure = text.isEmpty() ? FileStatus() : writeOut(text);
+        const FileStatus error = text.isEmpty() ? FileStatus() : writeOut(text);
         lock.lock();
-        m_inFlight = 0;
-        if (failure) {
-            m_failed = true;
-            m_failure = failure;
-            m_pending.clear();
-            return;
+        inFlight = 0;
+        if (error) {
+            failed = true;
+            failure = error;
+            pending.clear();
         }
-        if (last && m_pending.isEmpty())
-            return;
+        if (error || (last && pending.isEmpty()))
+            break;
     }
+    lock.unlock();
+    if (fd >= 0)
+        ::close(fd);
+    lock.lock();
+    done = true;
 }
 
-// The file is opened afresh for every write and never created again: a folder or file that
-// vanished during the recording fails here instead of swallowing the rest unseen.
-FileStatus TrafficRecorder::writeOut(const QByteArray &text)
+// The first write opens the file, which for a FIFO waits for a reader; a regular file is opened
+// afresh for every later write and never made again, so that a folder or file that vanished during
+// the recording fails here instead of swallowing the rest unseen. A FIFO stays open: its reader
+// would take a close as the end.
+FileStatus TrafficRecorder::Writer::writeOut(const QByteArray &text)
 {
-    QFile file(m_path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::ExistingOnly |
-                   QIODevice::Unbuffered)) {
-        const QFileInfo info(m_path);
-        return writeError(m_path, !info.dir().exists() ? QStringLiteral("Ordner fehlt")
-                                  : !info.exists()     ? QStringLiteral("Datei fehlt")
-                                                       : QStringLiteral("kein Schreibzugriff"));
+    const bool first = fd < 0 && !regular;
+    if (fd < 0) {
+        const int flags = O_WRONLY | O_APPEND | O_CLOEXEC | (first ? O_CREAT : 0);
+        fd = ::open(QFile::encodeName(path).constData(), flags, 0666);
+        if (fd < 0)
+            return writeError(path, plainfile::failureReason(errno, path));
     }
-    // Qt does not tell the cause of a short write; a full disk or a size limit it is.
-    if (file.write(text) != text.size())
-        return writeError(m_path, QStringLiteral("Datenträger voll"));
-    return {};
+    struct stat info {};
+    regular = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
+    // A recording appended to a file whose last line was cut (a full disk) starts on a new one.
+    const bool newLine = first && plainfile::endsInsideALine(fd, path);
+    int error = newLine ? plainfile::writeAll(fd, "\n") : 0;
+    if (error == 0)
+        error = plainfile::writeAll(fd, text);
+    if (regular) {
+        if (::close(fd) != 0 && error == 0)
+            error = errno;
+        fd = -1;
+    }
+    return error == 0 ? FileStatus() : writeError(path, plainfile::failureReason(error, path));
 }
 
 } // namespace talvor

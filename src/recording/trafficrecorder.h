@@ -8,9 +8,8 @@
 #include <QString>
 
 #include <chrono>
-#include <condition_variable>
-#include <mutex>
-#include <thread>
+#include <memory>
+#include <vector>
 
 namespace talvor {
 
@@ -22,11 +21,13 @@ QByteArray recordLine(const QDateTime &time, QByteArrayView kind, QByteArrayView
 QByteArray recordHeader();
 
 // Writes the traffic and the link's events into a text file, one line each, appending to what
-// the file holds. The lines are gathered in memory and written by a thread of their own at least
-// once a second, so a slow or stalled disk never holds up the window. When the writer falls too
-// far behind, the bytes that no longer fit are counted, and the count goes into the file as soon
-// as there is room again: nothing is left out silently. A write that fails ends the recording; the
-// failure waits for takeFailure(), and what reached the file stays there.
+// the file holds; a recording starts on a line of its own whatever the file ends with. The file is
+// opened, written and closed by a writer thread (see writerthreads.h), never on the caller's: the
+// lines are gathered in memory and written at least once a second, so a slow, stalled or unread
+// file never holds up the window. When the writer falls too far behind, the bytes that no longer
+// fit are counted, and the count goes into the file as soon as there is room again: nothing is left
+// out silently. A write that fails ends the recording; the failure waits for takeFailure(), and
+// what reached the file stays there.
 class TrafficRecorder {
 public:
     enum class Event { Connect, Disconnect, DeviceLost, DisplayReset };
@@ -42,38 +43,35 @@ public:
     TrafficRecorder(const TrafficRecorder &) = delete;
     TrafficRecorder &operator=(const TrafficRecorder &) = delete;
 
-    // Opens path for appending (creating it if need be) and writes the header; a recording that
-    // runs already is ended first.
-    FileStatus start(const QString &path);
-    // Writes what is still waiting and a closing line, then closes the file.
+    // Starts a recording into path, appended (the file is made if need be); a recording that runs
+    // already is ended first. A file that cannot be opened fails later, through takeFailure().
+    void start(const QString &path);
+    // Adds a closing line and returns at once; the writer writes what is waiting and closes the
+    // file on its own time.
     void stop();
-    bool isRecording() const { return m_writer.joinable(); }
+    bool isRecording() const { return m_writer != nullptr; }
     QString path() const { return m_path; }
 
     void recordReceived(QByteArrayView bytes);
     void recordSent(QByteArrayView bytes);
     void recordEvent(Event event, const QString &detail = {});
 
-    // The failure that ended the recording, once; the file is closed by then.
+    // The failure that ended the recording, or one that came after stop() while the last lines
+    // went out; each once.
     FileStatus takeFailure();
+    // Stopped recordings whose writer has not finished yet.
+    bool isFinishing() const { return !m_finishing.empty(); }
 
 private:
+    struct Writer;
+
     void record(QByteArrayView kind, QByteArrayView bytes, bool hex);
-    void writerLoop();
-    FileStatus writeOut(const QByteArray &text);
 
     Limits m_limits;
     QString m_path;
-    std::thread m_writer;
-    std::mutex m_mutex;
-    std::condition_variable m_wake;
-    // Guarded by m_mutex:
-    QByteArray m_pending;
-    qsizetype m_inFlight = 0;
-    qint64 m_unrecorded = 0; // bytes of traffic dropped since the last count written
-    bool m_stopping = false;
-    FileStatus m_failure;
-    bool m_failed = false;
+    // Shared with the writer thread, which may outlive the recorder.
+    std::shared_ptr<Writer> m_writer;
+    std::vector<std::shared_ptr<Writer>> m_finishing;
 };
 
 } // namespace talvor

@@ -4,6 +4,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QSocketNotifier>
 
 #include <utility>
 
@@ -55,10 +56,6 @@ QtCommComponent::QtCommComponent(QObject *parent)
     m_port->setDataBits(QSerialPort::Data8);
     m_port->setParity(QSerialPort::NoParity);
     m_port->setStopBits(QSerialPort::OneStop);
-    // The port's own buffer holds one byte: the first byte after a read stops the port from
-    // waking the program again, and the rest waits in the system's buffer until the next poll
-    // gathers it. A device at its line rate thus costs one wake-up per poll, not one per chunk.
-    m_port->setReadBufferSize(1);
     connect(m_port, &QSerialPort::errorOccurred, this, &QtCommComponent::handleError);
 }
 
@@ -74,6 +71,8 @@ CommStatus QtCommComponent::setPortOpen(bool open)
     // Closing on purpose drops what was not read, as the port's own buffer would; only the bytes
     // of a port closed by a lost device are kept for the next read.
     if (m_port->isOpen()) {
+        m_reader.stop();
+        m_reader.take();
         m_port->close();
         m_keptInput.clear();
     }
@@ -106,9 +105,8 @@ CommResult<bool> QtCommComponent::ctsHolding() const
 
 CommResult<qint64> QtCommComponent::inBufferCount()
 {
-    gatherWaiting();
     if (m_port->isOpen())
-        return m_port->bytesAvailable() + m_keptInput.size();
+        return m_reader.size();
     if (!m_keptInput.isEmpty())
         return qint64(m_keptInput.size());
     return failure(CommErrorCode::NotOpen);
@@ -116,9 +114,8 @@ CommResult<qint64> QtCommComponent::inBufferCount()
 
 CommResult<QByteArray> QtCommComponent::input()
 {
-    gatherWaiting();
     if (m_port->isOpen())
-        return std::exchange(m_keptInput, {}) + m_port->readAll();
+        return m_reader.take();
     if (!m_keptInput.isEmpty())
         return std::exchange(m_keptInput, {});
     return failure(CommErrorCode::NotOpen);
@@ -181,7 +178,34 @@ CommStatus QtCommComponent::openPort()
     }
     m_openPort = m_commPort;
     m_openDevice = device;
+    startReading();
     return {};
+}
+
+// The reader thread reads the port's descriptor; QSerialPort's own read notifier, which would
+// read it on the window's thread, is switched off before the event loop can run it. The port
+// turns it on again only when asked to read, which this component never does.
+void QtCommComponent::startReading()
+{
+    for (QSocketNotifier *notifier : m_port->findChildren<QSocketNotifier *>()) {
+        if (notifier->type() == QSocketNotifier::Read)
+            notifier->setEnabled(false);
+    }
+    const int opening = ++m_opening;
+    m_reader.start(int(m_port->handle()), [this, opening] {
+        QMetaObject::invokeMethod(
+            this, [this, opening] { closeLost(opening); }, Qt::QueuedConnection);
+    });
+}
+
+void QtCommComponent::closeLost(int lostOpening)
+{
+    if (lostOpening != m_opening || !m_port->isOpen())
+        return;
+    m_reader.stop();
+    m_keptInput += m_reader.take();
+    m_deviceLost = failure(CommErrorCode::DeviceLost);
+    m_port->close();
 }
 
 CommResult<bool> QtCommComponent::modemLine(QSerialPort::PinoutSignal line) const
@@ -207,39 +231,15 @@ CommResult<bool> QtCommComponent::modemLine(QSerialPort::PinoutSignal line) cons
     return error;
 }
 
-// Takes what the port and the system hold into m_keptInput, up to kMostPerPoll bytes; more stays
-// there (a pseudo-terminal then makes the writer wait) and comes with the next poll. Nothing
-// arrived since the last read while the port's buffer is empty.
-void QtCommComponent::gatherWaiting()
-{
-    if (!m_port->isOpen() || m_port->bytesAvailable() == 0)
-        return;
-    m_port->setReadBufferSize(0);
-    m_keptInput += m_port->readAll();
-    // waitForReadyRead(0) reads what is there without waiting; when nothing is, it flags a
-    // timeout, which is no failure here.
-    while (m_port->isOpen() && m_keptInput.size() < kMostPerPoll && m_port->waitForReadyRead(0))
-        m_keptInput += m_port->readAll();
-    if (m_port->error() == QSerialPort::TimeoutError)
-        m_port->clearError();
-    // A device at its line rate brings a hundred bytes per poll, and the port stays quiet until
-    // the next one. A stream that filled the system's buffer is read as it comes instead, up to
-    // kMostPerPoll waiting, so that it is not held to one system buffer per poll.
-    m_port->setReadBufferSize(m_keptInput.size() >= kStreaming ? kMostPerPoll : 1);
-}
-
 void QtCommComponent::handleError(QSerialPort::SerialPortError error)
 {
-    // QSerialPort never closes itself. An unplugged USB adapter reports ResourceError once; a
-    // pseudo-terminal whose other end closed reports ReadError on every pass of the event loop,
-    // tens of thousands a second. Either way the device is gone: close now, keeping what arrived.
+    // QSerialPort never closes itself. The reader thread sees a vanished device by itself; a
+    // modem-line query on it fails with ResourceError first, and a read error cannot come from
+    // the port, whose own reading is off. Either way the device is gone: close now, keeping what
+    // arrived.
     if (m_writing || (error != QSerialPort::ResourceError && error != QSerialPort::ReadError))
         return;
-    if (!m_port->isOpen())
-        return;
-    m_deviceLost = failure(CommErrorCode::DeviceLost);
-    m_keptInput += m_port->readAll();
-    m_port->close();
+    closeLost(m_opening);
 }
 
 CommError QtCommComponent::failure(CommErrorCode code, const QString &detail) const

@@ -1,16 +1,17 @@
 #pragma once
 
 #include "commcomponent.h"
+#include "portreader.h"
 
 #include <QObject>
 #include <QSerialPort>
 
 namespace talvor {
 
-// MSComm1 on QSerialPort: 19200 baud, 8 data bits, no parity, 1 stop bit, unlimited read buffer.
-// Received bytes wait in the system's buffer and are taken when the poll asks for them; reads
-// never wait. A port whose device vanishes is closed at once and the loss kept for
-// takeDeviceLost().
+// MSComm1 on QSerialPort: 19200 baud, 8 data bits, no parity, 1 stop bit. Received bytes leave
+// the system's buffer as they arrive (see PortReader) and wait in the component's own, bounded
+// buffer until the poll takes them; reads never wait. A port whose device vanishes is closed at
+// once, what it sent kept, and the loss kept for takeDeviceLost().
 class QtCommComponent : public QObject, public CommComponent {
     Q_OBJECT
 
@@ -33,8 +34,10 @@ public:
 private:
     CommStatus openPort();
     CommResult<bool> modemLine(QSerialPort::PinoutSignal line) const;
-    void gatherWaiting();
     void handleError(QSerialPort::SerialPortError error);
+    void startReading();
+    // Closes the port as lost, keeping what was read; lostOpening names the open it ended.
+    void closeLost(int lostOpening);
     // A failure naming the open port, or the chosen one while the port is closed.
     CommError failure(CommErrorCode code, const QString &detail = {}) const;
 
@@ -43,9 +46,10 @@ private:
     int m_handshake = NoHandshake;
     int m_openPort = 0;
     QString m_openDevice;
-    // Bytes taken from the port and not yet handed out: those gathered for the poll, and those
-    // received before the device vanished, which the next input() hands out too.
+    // Bytes received before the device vanished, which the next input() hands out.
     QByteArray m_keptInput;
+    PortReader m_reader{kMostPerPoll};
+    int m_opening = 0; // counts the opens, so that a late loss cannot close a later one
     std::optional<CommError> m_deviceLost;
     // Why the open port has no modem lines to read (a pseudo-terminal), once that is known.
     mutable std::optional<CommError> m_noModemLines;
@@ -54,10 +58,9 @@ private:
 
     static constexpr int kDefaultPort = 1;
     static constexpr qint32 kBaudRate = 19200;
-    // At most this much is taken per poll, so that one poll's work stays bounded under a flood.
+    // The component's own buffer holds at most this much, so that one poll's work stays bounded
+    // under a flood; beyond it bytes wait in the system (a pseudo-terminal makes the writer wait).
     static constexpr qsizetype kMostPerPoll = 512 * 1024;
-    // More than a real port brings in one poll: the sender streams as fast as it can.
-    static constexpr qsizetype kStreaming = 4096;
 };
 
 } // namespace talvor

@@ -57,6 +57,28 @@ QList<RawLine> linesNotText(const QByteArray &file)
     return lines;
 }
 
+// The key as QSettings writes it back after reading it: bytes that are not UTF-8 became
+// replacement characters, and every character but a few is escaped.
+QByteArray writtenKey(const QByteArray &key)
+{
+    if (QByteArrayView(key).isValidUtf8())
+        return key;
+    QByteArray written;
+    for (const QChar c : QString::fromUtf8(key)) {
+        const char16_t ch = c.unicode();
+        if (ch == '/')
+            written += '\\';
+        else if ((ch >= 'a' && ch <= 'z') || (ch >= 'A' && ch <= 'Z') || (ch >= '0' && ch <= '9') ||
+                 ch == '_' || ch == '-' || ch == '.')
+            written += char(ch);
+        else if (ch <= 0xFF)
+            written += '%' + QByteArray::number(ch, 16).toUpper().rightJustified(2, '0');
+        else
+            written += "%U" + QByteArray::number(ch, 16).toUpper().rightJustified(4, '0');
+    }
+    return written;
+}
+
 // Puts the kept lines back in place of what QSettings wrote for their keys.
 void restoreLines(const QString &path, const QList<RawLine> &kept)
 {
@@ -64,7 +86,7 @@ void restoreLines(const QString &path, const QList<RawLine> &kept)
     const QByteArray restored = forEachKeyLine(
         written, [&](const QByteArray &section, const QByteArray &key, QByteArray &line) {
             for (const RawLine &raw : kept) {
-                if (raw.section == section && raw.key == key)
+                if (raw.section == section && writtenKey(raw.key) == key)
                     line = raw.line;
             }
         });

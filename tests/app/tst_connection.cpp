@@ -9,12 +9,17 @@
 #include "support/fakecomm.h"
 #include "support/ptypair.h"
 #include "support/testsettings.h"
+#include "talvorprotocol.h"
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDeadlineTimer>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 
 using namespace talvor;
 using test::FakeComm;
@@ -52,10 +57,47 @@ private:
     }
     bool portOpen() { return m_port->portOpen().value(); }
 
+    // The address report of frame n: row n % 24 + 1, an address that differs from frame to frame.
+    static QByteArray addressFrame(int n)
+    {
+        const char bytes[] = {char(kAddressReport), char(n % kDetectorCount + 1),
+                              char(1 + n / 200 % 120), char(n % 250), char(kEndOfFrame)};
+        return QByteArray(bytes, sizeof bytes);
+    }
+    // Runs the event loop for at most `time`, until done() says so.
+    template <typename Done> static void runEventsFor(std::chrono::milliseconds time, Done done)
+    {
+        QDeadlineTimer deadline(time, Qt::PreciseTimer);
+        while (!done() && !deadline.hasExpired())
+            QCoreApplication::processEvents(QEventLoop::AllEvents);
+    }
+    // Frames one by one at the device's line rate, or all in one write; returns their bytes.
+    static QByteArray sendFrames(const test::PtyPair &device, int frames, bool streamed)
+    {
+        QByteArray all;
+        for (int n = 0; n < frames; ++n)
+            all += addressFrame(n);
+        if (!streamed)
+            return device.writeMaster(all) ? all : QByteArray("write failed");
+        QElapsedTimer clock;
+        clock.start();
+        constexpr qint64 kBytesPerSecond = 1920;
+        for (int n = 0; n < frames; ++n) {
+            runEventsFor(std::chrono::seconds(1),
+                         [&] { return clock.elapsed() * kBytesPerSecond >= n * 5 * 1000; });
+            if (!device.writeMaster(addressFrame(n)))
+                return "write failed";
+        }
+        return all;
+    }
+
 private slots:
     void init() { test::clearSettings(); }
-    void cleanup() { m_program.window.reset();
-        m_program.core.reset(); }
+    void cleanup()
+    {
+        m_program.window.reset();
+        m_program.core.reset();
+    }
 
     void connectSetsHandshakeAndPort_data()
     {
@@ -220,45 +262,55 @@ private slots:
                 c.lblFehler->fontMetrics().horizontalAdvance(c.lblFehler->text()));
     }
 
-    void unpluggedDeviceIsShownAtTheNextTick_data()
+    void unpluggedDevicesLastBytesAreShown_data()
     {
-        QTest::addColumn<QByteArray>("lastBytes"); // sent just before the device vanished
-        QTest::addColumn<QByteArray>("log");
-        QTest::addColumn<QString>("lblRaw5");
-        QTest::newRow("nothing waiting") << QByteArray() << QByteArray() << QString();
-        QTest::newRow("a frame") << QByteArray::fromHex("FC0512 34FF")
-                                 << QByteArray("FC 05 12 34 FF ") << "FC 05 12 34 FF";
-        QTest::newRow("a frame and a half")
-            << QByteArray::fromHex("FC0512 34FF FE07") << QByteArray("FC 05 12 34 FF\r\nFE 07 ")
-            << "FC 05 12 34 FF";
+        QTest::addColumn<int>("frames");     // address reports, rows 1 to 24 in turn
+        QTest::addColumn<bool>("streamed");  // at 1,920 B/s, else written in one go
+        QTest::addColumn<bool>("reconnect"); // "Verbinden" clicked before the next tick
+        QTest::addColumn<int>("closeAfter"); // ms from the last frame to the device's end
+        QTest::newRow("nothing sent") << 0 << false << false << 3;
+        QTest::newRow("a frame, 5 ms") << 1 << false << false << 5;
+        QTest::newRow("100 frames in one go, 5 ms") << 100 << false << false << 5;
+        QTest::newRow("3 s streamed, 2 ms") << 1152 << true << false << 2;
+        QTest::newRow("3 s streamed, 6 ms") << 1152 << true << false << 6;
+        QTest::newRow("100 frames, then Verbinden") << 100 << false << true << 3;
     }
 
-    void unpluggedDeviceIsShownAtTheNextTick()
+    // With the poll timer running as for a user: the device sends and vanishes between ticks.
+    void unpluggedDevicesLastBytesAreShown()
     {
-        QFETCH(QByteArray, lastBytes);
-        QFETCH(QByteArray, log);
-        QFETCH(QString, lblRaw5);
+        QFETCH(int, frames);
+        QFETCH(bool, streamed);
+        QFETCH(bool, reconnect);
+        QFETCH(int, closeAfter);
         auto device = std::make_unique<test::PtyPair>();
         test::setPortDevice(1, device->slavePath());
         const Controls &c = startReal();
         c.cmdOpen->click();
         QTRY_COMPARE(c.Shape1->fillStyle(), Shape::Solid);
-        // The device sends its last bytes and vanishes between two ticks.
-        m_program.core->stopPolling();
-        QVERIFY(device->writeMaster(lastBytes));
-        QTRY_COMPARE(m_port->inBufferCount().value(), lastBytes.size());
+        QSignalSpy ticks(m_program.core->findChild<QTimer *>("Timer1"), &QTimer::timeout);
+        QVERIFY(ticks.wait());
+        const QByteArray sent = sendFrames(*device, frames, streamed);
+        runEventsFor(std::chrono::milliseconds(closeAfter), [] { return false; });
         device->closeMaster();
-        QTRY_VERIFY(!portOpen());
-        m_program.core->startPolling();
+        runEventsFor(std::chrono::milliseconds(40), [this] { return !portOpen(); });
+        QVERIFY(!portOpen());
+        auto next = std::make_unique<test::PtyPair>();
+        if (reconnect) {
+            QVERIFY(m_program.core->trafficLog().text().isEmpty()); // no tick yet
+            test::setPortDevice(1, next->slavePath());
+            c.cmdOpen->click();
+            QVERIFY(portOpen());
+        }
         QTRY_VERIFY(c.lblFehler->text().startsWith("Fehler 9 "));
-        // The tick that shows the loss has put those bytes into the log and the table.
-        QCOMPARE(m_program.core->trafficLog().text(), log);
-        QCOMPARE(c.lblRaw[5]->text(), lblRaw5);
-        QVERIFY(c.chkRTSCTS->isEnabled());
-        QTRY_COMPARE(c.Shape1->fillStyle(), Shape::Transparent);
-        // It is shown once; the user's next action empties it.
+        const QByteArray logged = m_program.core->trafficLog().text();
+        QCOMPARE(QByteArray::fromHex(logged), sent);
+        for (int frame = std::max(0, frames - kDetectorCount); frame < frames; ++frame)
+            QCOMPARE(c.lblRaw[frame % kDetectorCount + 1]->text(),
+                     QString::fromLatin1(addressFrame(frame).toHex(' ').toUpper()));
+        QCOMPARE(c.chkRTSCTS->isEnabled(), !reconnect);
+        // The loss is shown once; the user's next action empties it.
         c.cmdClose->click();
-        QTest::qWait(150);
         QCOMPARE(c.lblFehler->text(), QString());
     }
 };

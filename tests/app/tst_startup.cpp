@@ -76,8 +76,11 @@ private:
 
 private slots:
     void init() { test::clearSettings(); }
-    void cleanup() { m_program.window.reset();
-        m_program.core.reset(); }
+    void cleanup()
+    {
+        m_program.window.reset();
+        m_program.core.reset();
+    }
 
     void freshStartShowsAReadyWindow()
     {
@@ -236,6 +239,11 @@ private slots:
                                             << QByteArrayList{"bench=Pr\xFC"
                                                               "fplatz 3",
                                                               "PortNumber=0"};
+        QTest::newRow("a key that is not text") << QByteArray("[Notes]\nPr\xFC"
+                                                              "fer=Hans\n")
+                                                << QByteArrayList{"Pr\xFC"
+                                                                  "fer=Hans",
+                                                                  "PortNumber=0"};
         // A value that the program writes itself is replaced.
         QTest::newRow("the port choice")
             << QByteArray("[Port]\nPortNumber=\xE4\n") << QByteArrayList{"PortNumber=0"};

@@ -151,9 +151,12 @@ private slots:
         startSim({"--noise", "--split", "--split-pause", "20", "--record", path("sent.bin")});
         const Controls &c = openWindow();
         const QString file = path("rec.txt");
-        QVERIFY(m_program.core->startRecording(file));
+        m_program.core->startRecording(file);
         QVERIFY(m_window->windowTitle().endsWith(" - Mitschnitt: rec.txt"));
         QVERIFY(menuEntry("Mitschnitt starten...")->isChecked());
+        // Not connected yet: nothing goes out, so nothing is recorded as sent.
+        c.cmdInit[0]->click();
+        c.cmdInfo->click();
 
         c.cmdOpen->click();
         c.cmdReset->click();
@@ -171,11 +174,12 @@ private slots:
         m_shown = shownValues(c);
         m_log = m_program.core->trafficLog().text();
 
-        QVERIFY(m_program.core->saveLog(path("log.txt")));
-        QCOMPARE(readAll(path("log.txt")), m_log);
+        m_program.core->saveLog(path("log.txt"));
+        QTRY_COMPARE(readAll(path("log.txt")), m_log);
 
         m_window->close();
         QVERIFY(!m_window->windowTitle().contains("Mitschnitt"));
+        QTRY_VERIFY(readAll(file).endsWith(" STOP\n"));
         const Recording r = parseRecording(file);
         QVERIFY(r.lines.first().startsWith("# Talvor-Tester "));
         QVERIFY(r.lines.first().endsWith(" Mitschnitt, Format 1"));
@@ -222,7 +226,7 @@ private slots:
         const QString folder = path("usb");
         QVERIFY(QDir().mkpath(folder));
         QString file = folder + "/rec.txt";
-        QVERIFY(m_program.core->startRecording(file));
+        m_program.core->startRecording(file);
         c.cmdOpen->click();
         QVERIFY(pty.writeMaster(QByteArray::fromHex("FC010005FF")));
         QTRY_COMPARE(c.lblRaw[1]->text(), QString("FC 01 00 05 FF"));
@@ -248,6 +252,11 @@ private slots:
         const QByteArray kept = readAll(file);
         QVERIFY(kept.startsWith("# Talvor-Tester "));
         QVERIFY(kept.contains(" RX FC 01 00 05 FF\n"));
+        // A recording appended later starts on a line of its own, however the file ends.
+        m_program.core->startRecording(file);
+        m_program.core->stopRecording();
+        QTRY_VERIFY(readAll(file).endsWith(" STOP\n"));
+        QVERIFY(readAll(file).contains("\n# Talvor-Tester "));
     }
 };
 

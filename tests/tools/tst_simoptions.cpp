@@ -75,6 +75,13 @@ void TestSimOptions::acceptsValidLines_data()
                o.streamRate = 1920;
                o.streamTotal = 100000;
            });
+    QTest::newRow("changing stream in batches")
+        << QStringList{"--stream", "1920", "--changing", "--latency=16"}
+        << defaultsWith([](SimOptions &o) {
+               o.streamRate = 1920;
+               o.streamChanging = true;
+               o.latency = std::chrono::milliseconds(16);
+           });
     QTest::newRow("link, record, quiet")
         << QStringList{"--link", "/tmp/ttyTalvor", "--record=/tmp/sent.bin", "-q"}
         << defaultsWith([](SimOptions &o) {
@@ -113,6 +120,10 @@ void TestSimOptions::rejectsWrongLines_data()
     QTest::addColumn<QString>("error");
 
     QTest::newRow("unknown option") << QStringList{"--bogus"} << "unknown option: --bogus";
+    QTest::newRow("changing without stream")
+        << QStringList{"--changing"} << "--changing needs --stream";
+    QTest::newRow("latency 0") << QStringList{"--latency", "0"}
+                               << "--latency: expected milliseconds from 1 to 1000, got \"0\"";
     QTest::newRow("stray argument") << QStringList{"extra"} << "unexpected argument: extra";
     QTest::newRow("missing value") << QStringList{"--seed"} << "missing value for --seed";
     QTest::newRow("seed not a number") << QStringList{"--seed", "x"} << "--seed: expected";
@@ -172,9 +183,10 @@ void TestSimOptions::helpNamesEveryOption()
                  qPrintable(name));
     }
     named.sort();
-    QCOMPARE(named, (QStringList{"--help", "--link", "--loop", "--no-timing", "--noise", "--quiet",
-                                 "--record", "--replay", "--seed", "--speed", "--split",
-                                 "--split-pause", "--stream", "--total", "--unsolicited"}));
+    QCOMPARE(named,
+             (QStringList{"--changing", "--help", "--latency", "--link", "--loop", "--no-timing",
+                          "--noise", "--quiet", "--record", "--replay", "--seed", "--speed",
+                          "--split", "--split-pause", "--stream", "--total", "--unsolicited"}));
 }
 
 QTEST_GUILESS_MAIN(TestSimOptions)

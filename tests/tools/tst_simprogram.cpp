@@ -2,6 +2,7 @@
 
 #include "simdevice.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
@@ -194,6 +195,8 @@ private slots:
     void recordHoldsWhatWasRead();
     void streamStopsAfterTotal();
     void unsolicitedReportsCome();
+    void replayWithNothingToSendEnds_data();
+    void replayWithNothingToSendEnds();
 };
 
 void TestSimProgram::answersCommands_data()
@@ -396,6 +399,45 @@ void TestSimProgram::unsolicitedReportsCome()
     qsizetype used = 0;
     QVERIFY(leadingReports(SimDevice::fromSeed(3), received, &used) >= 7);
     QVERIFY(received.size() - used < 6);
+}
+
+// A recording that cannot be replayed ends the simulator at once with a message and no device.
+void TestSimProgram::replayWithNothingToSendEnds_data()
+{
+    QTest::addColumn<QByteArray>("content"); // of the file; "-" for a folder, "" for none
+    QTest::addColumn<QString>("message");
+    const QByteArray header = "# Talvor-Tester 1.0.1 Mitschnitt, Format 1\n";
+    QTest::newRow("missing file") << QByteArray() << "cannot open ";
+    QTest::newRow("a folder") << QByteArray("-") << "Is a directory";
+    QTest::newRow("empty") << QByteArray("\n") << "nothing to replay";
+    QTest::newRow("header only") << header << "nothing to replay";
+    QTest::newRow("no RX line") << header + "2026-12-07T14:03:27.000+01:00 CONNECT COM 1\n"
+                                            "2026-12-07T14:03:27.100+01:00 TX 20\n"
+                                << "nothing to replay";
+    QTest::newRow("binary garbage")
+        << QByteArray("\x00\xFF\xFE garbage \x01", 14) << "nothing to replay";
+}
+
+void TestSimProgram::replayWithNothingToSendEnds()
+{
+    QFETCH(QByteArray, content);
+    QFETCH(QString, message);
+    QTemporaryDir dir;
+    const QString path = dir.filePath("rec.txt");
+    if (content == "-") {
+        QVERIFY(QDir().mkdir(path));
+    } else if (!content.isEmpty()) {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(content == "\n" ? QByteArray() : content);
+    }
+    QProcess sim;
+    sim.start(TALVOR_SIM_PATH, {"--quiet", "--replay", path});
+    QVERIFY(sim.waitForFinished(2000));
+    QCOMPARE(sim.exitCode(), 1);
+    QCOMPARE(sim.readAllStandardOutput(), QByteArray()); // no device path
+    const QString error = QString::fromLocal8Bit(sim.readAllStandardError());
+    QVERIFY2(error.startsWith("talvor-sim: ") && error.contains(message), qPrintable(error));
 }
 
 QTEST_GUILESS_MAIN(TestSimProgram)

@@ -12,7 +12,7 @@ class TestSimReplay : public QObject {
 
 private slots:
     // What a recording replays: the RX lines with their pauses; every line that cannot be read
-    // is named with its number and skipped.
+    // is named with its number and skipped, once over all rounds of --loop.
     void readsRecording_data()
     {
         QTest::addColumn<QString>("recording");
@@ -42,6 +42,15 @@ private slots:
                         "2026-12-08T09:00:00.040+01:00 RX 02\n"
                         "2026-12-08T09:00:00.090+01:00 RX 03\n"
             << QStringList{"0 01", "0 02", "50 03"} << QList<int>{};
+        QTest::newRow("CR LF line ends") << "# Talvor-Tester 1.0.1 Mitschnitt, Format 1\r\n"
+                                            "2026-12-07T14:03:27.200+01:00 RX 01\r\n"
+                                            "2026-12-07T14:03:27.300+01:00 RX 02\r\n"
+                                         << QStringList{"0 01", "100 02"} << QList<int>{};
+        QTest::newRow("a pause beyond the clock's reach")
+            << header + "2026-12-07T14:03:27.200+01:00 RX 01\n"
+                        "9999-12-07T14:03:27.300+01:00 RX 02\n"
+                        "9999-12-07T14:03:27.400+01:00 RX 03\n"
+            << QStringList{"0 01", "0 02", "100 03"} << QList<int>{4};
         QTest::newRow("unreadable lines")
             << header + "2026-12-07T14:03:27.200+01:00 RX FC 0\n"  // cut off by a full disk
                         "2026-12-07 14:03:27.200+01:00 RX FC\n"    // not the time's form
@@ -76,12 +85,13 @@ private slots:
             reader.rewind(); // --loop reads it again, the same way
         }
         QList<int> reported;
-        static const QRegularExpression where("^talvor-sim: rec\\.txt:(\\d+): .+, line skipped$");
+        static const QRegularExpression where(
+            "^talvor-sim: rec\\.txt:(\\d+): .+, (line skipped|pause left out)$");
         for (const QString &line : QString::fromStdString(problems.str()).split('\n')) {
             if (const auto match = where.match(line); match.hasMatch())
                 reported << match.captured(1).toInt();
         }
-        QCOMPARE(reported, skipped + skipped);
+        QCOMPARE(reported, skipped); // once, however often it is read
     }
 };
 

@@ -8,6 +8,7 @@
 #include <csignal>
 #include <fcntl.h>
 #include <iostream>
+#include <stdexcept>
 #include <system_error>
 #include <unistd.h>
 
@@ -77,12 +78,14 @@ int main(int argc, char *argv[])
     try {
         const StopSignal stop;
         SimPty pty;
+        // Opens the record and the recording to replay first, so that a path is printed only
+        // for a simulator that runs.
+        SimLoop loop(options, pty, stop.fd());
         if (!options.linkPath.empty())
             pty.makeLink(options.linkPath);
         std::cout << pty.path() << std::endl;
-        SimLoop loop(options, pty, stop.fd());
         loop.run();
-    } catch (const std::system_error &e) {
+    } catch (const std::runtime_error &e) {
         std::cerr << "talvor-sim: " << e.what() << '\n';
         return 1;
     }

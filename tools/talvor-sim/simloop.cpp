@@ -5,8 +5,10 @@
 #include <climits>
 #include <cstdio>
 #include <fcntl.h>
+#include <filesystem>
 #include <iostream>
 #include <poll.h>
+#include <stdexcept>
 #include <system_error>
 #include <unistd.h>
 
@@ -92,10 +94,20 @@ SimLoop::SimLoop(const SimOptions &options, SimPty &pty, int stopFd)
 {
     if (options.replayPath.empty())
         return;
+    // A folder opens like a file here, and reading it fails only later.
+    std::error_code error;
+    if (std::filesystem::is_directory(options.replayPath, error)) {
+        errno = EISDIR;
+        throwErrno("cannot open " + options.replayPath);
+    }
     m_replayFile.open(options.replayPath, std::ios::binary);
     if (!m_replayFile)
         throwErrno("cannot open " + options.replayPath);
     m_replay.emplace(m_replayFile, options.replayPath, std::cerr);
+    // Read once through now: a file without received bytes would leave nothing to wait for.
+    if (!m_replay->next())
+        throw std::runtime_error(options.replayPath + ": nothing to replay (no readable RX line)");
+    m_replay->rewind();
 }
 
 void SimLoop::run()
@@ -146,7 +158,7 @@ bool SimLoop::serveOnce()
 {
     auto now = Clock::now();
     pollfd fds[2] = {{m_stopFd, POLLIN, 0}, {m_pty.fd(), POLLIN, 0}};
-    if (const auto due = m_queue.dueAt(); due && *due <= now)
+    if (const auto due = writeDue(); due && *due <= now)
         fds[1].events |= POLLOUT;
     if (poll(fds, 2, pollTimeout(now)) < 0) {
         if (errno == EINTR)
@@ -233,7 +245,8 @@ void SimLoop::feedStream(Clock::time_point now)
     m_streamCredit = std::min(m_streamCredit + rate * elapsed, rate * kStreamBurstSeconds);
     m_streamClock = now;
     while (!m_streamDone && m_streamCredit >= 0 && m_queue.pendingBytes() < kStreamBacklog) {
-        const auto chunks = m_shaper.shape(m_shaper.streamReport(m_device));
+        const auto chunks = m_shaper.shape(
+            m_options.streamChanging ? m_shaper.changingReport() : m_shaper.streamReport(m_device));
         std::size_t size = 0;
         for (const Chunk &chunk : chunks)
             size += chunk.bytes.size();
@@ -251,8 +264,10 @@ Clock::time_point SimLoop::replayDue(const ReplayChunk &chunk) const
 {
     if (m_options.replayNoTiming)
         return m_replayStart;
+    // Slowed down, a long recording can reach beyond what the clock counts (292 years).
+    constexpr duration<double, std::milli> kFarthest = std::chrono::hours(24 * 366 * 200);
     const duration<double, std::milli> at(double(chunk.at.count()) / m_options.replaySpeed);
-    return m_replayStart + duration_cast<Clock::duration>(at);
+    return m_replayStart + duration_cast<Clock::duration>(std::min(at, kFarthest));
 }
 
 // Queues the recorded bytes that are due.
@@ -285,8 +300,24 @@ bool SimLoop::replayOver()
     return now >= *m_replayEnd + kReplayGrace;
 }
 
+// When the queued bytes may be written: when the queue says, and with --latency not before the
+// next batch.
+std::optional<Clock::time_point> SimLoop::writeDue() const
+{
+    auto due = m_queue.dueAt();
+    if (due && m_options.latency.count() > 0)
+        due = std::max(*due, m_nextBatch);
+    return due;
+}
+
 void SimLoop::writeReady()
 {
+    if (m_options.latency.count() > 0) {
+        const auto now = Clock::now();
+        if (m_queue.pendingBytes() == 0 || now < m_nextBatch)
+            return;
+        m_nextBatch = now + m_options.latency;
+    }
     for (;;) {
         const Frame bytes = m_queue.ready(Clock::now(), kMaxWrite);
         if (bytes.empty())
@@ -324,7 +355,7 @@ int SimLoop::pollTimeout(Clock::time_point now) const
         const int ms = millisecondsUntil(now, then);
         timeout = timeout < 0 ? ms : std::min(timeout, ms);
     };
-    if (const auto due = m_queue.dueAt(); due && *due > now)
+    if (const auto due = writeDue(); due && *due > now)
         consider(*due);
     if (m_options.unsolicitedRate > 0)
         consider(m_nextUnsolicited);

@@ -34,6 +34,7 @@ private:
     void feedReplay(Clock::time_point now);
     bool replayOver();
     Clock::time_point replayDue(const ReplayChunk &chunk) const;
+    std::optional<Clock::time_point> writeDue() const;
     void writeReady();
     void record(std::span<const std::uint8_t> bytes);
     int pollTimeout(Clock::time_point now) const;
@@ -58,6 +59,7 @@ private:
     std::optional<ReplayChunk> m_nextChunk;
     Clock::time_point m_replayStart;
     std::optional<Clock::time_point> m_replayEnd; // when the last bytes went out
+    Clock::time_point m_nextBatch;                // with --latency, the next write's time
 };
 
 } // namespace talvor::sim

@@ -107,6 +107,15 @@ std::string applyTotal(SimOptions &o, std::string_view v)
     return {};
 }
 
+std::string applyLatency(SimOptions &o, std::string_view v)
+{
+    const auto ms = toUnsigned(v, 1, 1000);
+    if (!ms)
+        return rangeError("milliseconds from 1 to 1000", v);
+    o.latency = std::chrono::milliseconds(*ms);
+    return {};
+}
+
 std::string applySpeed(SimOptions &o, std::string_view v)
 {
     const auto speed = toReal(v, 0.001, 1000.0);
@@ -143,6 +152,11 @@ constexpr OptionEntry kOptions[] = {
     {"unsolicited", ValueKind::Required, applyUnsolicited},
     {"stream", ValueKind::Required, applyStream},
     {"total", ValueKind::Required, applyTotal},
+    {"changing", ValueKind::None,
+     [](SimOptions &o, std::string_view) {
+         return (o.streamChanging = true, std::string());
+     }},
+    {"latency", ValueKind::Required, applyLatency},
     {"replay", ValueKind::Required,
      [](SimOptions &o, std::string_view v) {
          return applyPath(o.replayPath, v);
@@ -181,6 +195,8 @@ std::string checkCombinations(const SimOptions &o, const std::vector<std::string
     };
     if (wasGiven("--total") && o.streamRate == 0)
         return "--total needs --stream";
+    if (wasGiven("--changing") && o.streamRate == 0)
+        return "--changing needs --stream";
     if (wasGiven("--split-pause") && !o.split)
         return "--split-pause needs --split";
     for (const std::string_view name : {"--speed", "--no-timing", "--loop"}) {
@@ -287,6 +303,13 @@ Options:
                           answered, in between.
   --total BYTES           Stop the stream at the end of the frame with which it reaches
                           BYTES bytes (its noise counted), then only answer commands.
+  --changing              Stream address and CV reports with random addresses and CV
+                          values instead of the detectors' own, so that every report
+                          changes what the tester shows, on all 24 rows.
+  --latency MS            Hold everything to be sent and write it in one go every MS
+                          milliseconds (1 to 1000), as a USB serial adapter's latency
+                          timer does (16 ms with most); without it every frame is written
+                          on its own as soon as it is due.
 
 Replaying a recording of Talvor-Tester ("Mitschnitt", format in README.md):
   --replay FILE           Send the bytes that the device sent in the recording (its RX
@@ -295,14 +318,16 @@ Replaying a recording of Talvor-Tester ("Mitschnitt", format in README.md):
                           Commands are read and ignored meanwhile. At the end of the file
                           the simulator waits one second for the program to read the last
                           bytes and exits with code 0. A line it cannot read is reported
-                          on standard error with its line number and skipped. The pause
+                          on standard error with its line number (once, with --loop
+                          too) and skipped. LF and CR LF line ends are both read. The pause
                           between two recordings appended to one file is left out.
   --speed FACTOR          Replay FACTOR times as fast (0.001 to 1000, default 1).
   --no-timing             Replay as fast as the device takes the bytes, without pauses.
   --loop                  Start again at the end of the file instead of exiting.
 
 Exit codes: 0 after a signal or at the end of a replay, 1 when the device cannot be set up or
-written or the recording cannot be opened, 2 for a wrong command line.
+written or the recording cannot be opened or holds no RX line to replay, 2 for a wrong command
+line.
 )";
 }
 

@@ -20,13 +20,15 @@ struct SimOptions {
     double noiseLevel = 0.0; // chance of a noise burst in front of a frame; 0: no noise
     bool split = false;
     std::chrono::milliseconds splitPause = kDefaultSplitPause;
-    double unsolicitedRate = 0.0;  // reports per second; 0: none
-    std::uint64_t streamRate = 0;  // bytes per second; 0: no stream
-    std::uint64_t streamTotal = 0; // stream bytes before the stream stops; 0: no limit
-    std::string replayPath;        // empty: the device model answers commands
-    double replaySpeed = 1.0;      // recorded pauses are divided by it
-    bool replayNoTiming = false;   // no pauses at all
-    bool replayLoop = false;       // start again at the end of the recording
+    double unsolicitedRate = 0.0;         // reports per second; 0: none
+    std::uint64_t streamRate = 0;         // bytes per second; 0: no stream
+    std::uint64_t streamTotal = 0;        // stream bytes before the stream stops; 0: no limit
+    bool streamChanging = false;          // stream reports with random addresses and CV values
+    std::chrono::milliseconds latency{0}; // writes gathered into one every so often; 0: none
+    std::string replayPath;               // empty: the device model answers commands
+    double replaySpeed = 1.0;             // recorded pauses are divided by it
+    bool replayNoTiming = false;          // no pauses at all
+    bool replayLoop = false;              // start again at the end of the recording
 
     friend bool operator==(const SimOptions &, const SimOptions &) = default;
 };

@@ -40,6 +40,9 @@ std::optional<Frame> parseHexPairs(std::string_view text)
     return bytes;
 }
 
+// A longer pause is no pause the device made but a clock that jumped; it is left out.
+constexpr long long kLongestPause = 100LL * 366 * 24 * 3600 * 1000;
+
 } // namespace
 
 std::optional<long long> parseRecordTime(std::string_view text)
@@ -87,10 +90,13 @@ void ReplayReader::rewind()
     m_at = std::chrono::milliseconds(0);
 }
 
-void ReplayReader::report(const std::string &what) const
+void ReplayReader::report(const std::string &what, std::string_view outcome)
 {
-    m_problems << "talvor-sim: " << m_name << ':' << m_lineNumber << ": " << what
-               << ", line skipped\n";
+    if (m_lineNumber <= m_reportedUpTo)
+        return;
+    m_reportedUpTo = m_lineNumber;
+    m_problems << "talvor-sim: " << m_name << ':' << m_lineNumber << ": " << what << ", " << outcome
+               << '\n';
 }
 
 std::optional<ReplayChunk> ReplayReader::next()
@@ -98,6 +104,8 @@ std::optional<ReplayChunk> ReplayReader::next()
     std::string line;
     while (std::getline(m_in, line)) {
         ++m_lineNumber;
+        if (line.ends_with('\r'))
+            line.pop_back();
         const std::string_view text = line;
         if (text.empty() || text.front() == '#')
             continue;
@@ -124,8 +132,11 @@ std::optional<ReplayChunk> ReplayReader::next()
             report("the bytes are not hex pairs separated by blanks");
             continue;
         }
-        if (m_lastTime)
-            m_at += std::chrono::milliseconds(std::max(0LL, *time - *m_lastTime));
+        const long long pause = m_lastTime ? std::max(0LL, *time - *m_lastTime) : 0;
+        if (pause > kLongestPause)
+            report("a pause of more than 100 years before it", "pause left out");
+        else
+            m_at += std::chrono::milliseconds(pause);
         m_lastTime = *time;
         return ReplayChunk{m_at, *bytes};
     }

@@ -21,8 +21,9 @@ struct ReplayChunk {
 // A recording's time, "2026-12-07T14:03:27.123+01:00", in milliseconds since 1970 (UTC).
 std::optional<long long> parseRecordTime(std::string_view text);
 
-// Reads a recording of Talvor-Tester line by line and hands out what the device sent (the RX
-// lines). Lines it cannot read are reported to `problems` with their number and skipped.
+// Reads a recording of Talvor-Tester line by line (LF or CR LF) and hands out what the device sent
+// (the RX lines). Lines it cannot read are reported to `problems` with their number, once however
+// often the recording is read, and skipped.
 class ReplayReader {
 public:
     ReplayReader(std::istream &in, std::string name, std::ostream &problems);
@@ -32,12 +33,13 @@ public:
     void rewind();
 
 private:
-    void report(const std::string &what) const;
+    void report(const std::string &what, std::string_view outcome = "line skipped");
 
     std::istream &m_in;
     std::string m_name;
     std::ostream &m_problems;
     long long m_lineNumber = 0;
+    long long m_reportedUpTo = 0;        // lines beyond it have not been read before
     std::optional<long long> m_lastTime; // of the last RX line of the current recording
     std::chrono::milliseconds m_at{0};
 };

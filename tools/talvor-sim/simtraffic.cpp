@@ -75,6 +75,18 @@ Frame TrafficShaper::streamReport(const SimDevice &device)
     return kind < 55 ? device.addressReport(detector) : device.cvReport(detector);
 }
 
+Frame TrafficShaper::changingReport()
+{
+    const auto detector = static_cast<std::uint8_t>(m_random.between(1, kDetectorCount));
+    // No data byte may be 0xFF, which ends a frame.
+    const auto data = [this] {
+        return static_cast<std::uint8_t>(m_random.between(0, 0xFE));
+    };
+    if (m_random.chance(0.5))
+        return {kCvReport, detector, data(), kEndOfFrame};
+    return {kAddressReport, detector, data(), data(), kEndOfFrame};
+}
+
 void OutputQueue::push(const std::vector<Chunk> &chunks, Clock::time_point now)
 {
     if (m_bytes.empty())

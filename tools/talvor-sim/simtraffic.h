@@ -33,6 +33,8 @@ public:
     Frame unsolicitedReport(const SimDevice &device);
     // Address, CV and now and then system-information reports, mixed.
     Frame streamReport(const SimDevice &device);
+    // An address or CV report of a random detector with a random address or CV value.
+    Frame changingReport();
 
 private:
     std::vector<Chunk> splitFrame(const Frame &frame);
