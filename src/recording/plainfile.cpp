@@ -1,79 +1,17 @@
 #include "plainfile.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
+#include <QSaveFile>
 
 #include <cerrno>
-#include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace talvor::plainfile {
 
 namespace {
 
-QByteArray nativePath(const QString &path)
-{
-    return QFile::encodeName(path);
-}
-
-// Writes bytes into a new file beside path and puts it in path's place once all of it is on the
-// disk, so that a full disk leaves the old file as it was.
-int replaceRegularFile(const QString &path, const QByteArray &bytes)
-{
-    const QFileInfo info(path);
-    QByteArray temporary =
-        nativePath(info.dir().filePath(QStringLiteral(".%1.XXXXXX").arg(info.fileName())));
-    const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
-    if (fd < 0)
-        return errno;
-    int error = writeAll(fd, bytes);
-    if (error == 0 && ::fsync(fd) != 0)
-        error = errno;
-    if (::close(fd) != 0 && error == 0)
-        error = errno;
-    // The new file gets the permissions that a newly made one would, not mkstemp's 0600.
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    if (error == 0 && ::chmod(temporary.constData(), 0666 & ~mask) != 0)
-        error = errno;
-    if (error == 0 && ::rename(temporary.constData(), nativePath(path).constData()) != 0)
-        error = errno;
-    if (error != 0)
-        ::unlink(temporary.constData());
-    return error;
-}
-
-int writeInto(const QString &path, const QByteArray &bytes)
-{
-    const int fd = ::open(nativePath(path).constData(), O_WRONLY | O_CLOEXEC);
-    if (fd < 0)
-        return errno;
-    const int error = writeAll(fd, bytes);
-    return ::close(fd) != 0 && error == 0 ? errno : error;
-}
-
-} // namespace
-
-int writeAll(int fd, QByteArrayView bytes)
-{
-    while (!bytes.isEmpty()) {
-        const ssize_t written = ::write(fd, bytes.data(), size_t(bytes.size()));
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written < 0)
-            return errno;
-        // A write that takes nothing makes no progress: the medium is full.
-        if (written == 0)
-            return ENOSPC;
-        bytes = bytes.sliced(written);
-    }
-    return 0;
-}
-
-QString failureReason(int error, const QString &path)
+// Qt's file classes keep the system's error code in errno: read it right after the failed call.
+QString reasonFor(int error, const QString &path, const QFileDevice &file)
 {
     switch (error) {
     case ENOENT:
@@ -84,40 +22,89 @@ QString failureReason(int error, const QString &path)
     case EROFS:
         return QStringLiteral("kein Schreibzugriff");
     case ENOSPC:
-    case EDQUOT:
     case EFBIG:
+#ifdef EDQUOT
+    case EDQUOT:
+#endif
         return QStringLiteral("Datenträger voll");
     case EPIPE:
         return QStringLiteral("der Leser hat die Datei geschlossen");
     default:
-        return QString::fromLocal8Bit(std::strerror(error));
+        return file.errorString();
     }
 }
 
-bool endsInsideALine(int fd, const QString &path)
+QString writeInto(QFileDevice &file, const QString &path, QByteArrayView bytes)
 {
-    struct stat info {};
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_size == 0)
+    errno = 0;
+    const qint64 written = file.write(bytes.data(), bytes.size());
+    if (written == bytes.size())
+        return {};
+    // A write that stops short without an error makes no progress: the medium is full.
+    const int error = written >= 0 && errno == 0 ? ENOSPC : errno;
+    return reasonFor(error, path, file);
+}
+
+} // namespace
+
+QString openForAppend(QFile &file, const QString &path, bool create)
+{
+    file.setFileName(path);
+    QIODevice::OpenMode mode = QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered;
+    if (!create)
+        mode |= QIODevice::ExistingOnly;
+    errno = 0;
+    if (file.open(mode))
+        return {};
+    return reasonFor(errno != 0 ? errno : ENOENT, path, file);
+}
+
+QString writeAll(QFile &file, QByteArrayView bytes)
+{
+    return writeInto(file, file.fileName(), bytes);
+}
+
+bool endsInsideALine(const QString &path)
+{
+    const QFileInfo info(path);
+    if (!info.isFile() || info.size() == 0)
         return false;
-    const int reader = ::open(nativePath(path).constData(), O_RDONLY | O_CLOEXEC);
+    QFile reader(path);
     char last = '\n';
     // A file that cannot be read back gets the line end too: an empty line harms nothing.
-    if (reader < 0 || ::pread(reader, &last, 1, info.st_size - 1) != 1)
+    if (!reader.open(QIODevice::ReadOnly) || !reader.seek(info.size() - 1) ||
+        !reader.getChar(&last))
         last = 0;
-    if (reader >= 0)
-        ::close(reader);
     return last != '\n';
 }
 
 FileStatus saveWhole(const QString &path, const QByteArray &bytes)
 {
-    struct stat info {};
-    const bool exists = ::stat(nativePath(path).constData(), &info) == 0;
-    const int error =
-        exists && !S_ISREG(info.st_mode) ? writeInto(path, bytes) : replaceRegularFile(path, bytes);
-    if (error == 0)
+    const QFileInfo info(path);
+    QString reason;
+    if (info.exists() && !info.isFile()) {
+        QFile file(path);
+        errno = 0;
+        reason = file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)
+                     ? writeInto(file, path, bytes)
+                     : reasonFor(errno, path, file);
+    } else {
+        // The new text goes into a file beside path, which takes path's place only once all of it
+        // is on the disk: a full disk leaves the old file as it was.
+        QSaveFile file(path);
+        file.setDirectWriteFallback(false);
+        errno = 0;
+        if (!file.open(QIODevice::WriteOnly))
+            reason = reasonFor(errno, path, file);
+        else if (reason = writeInto(file, path, bytes); reason.isEmpty()) {
+            errno = 0;
+            if (!file.commit())
+                reason = reasonFor(errno != 0 ? errno : ENOSPC, path, file);
+        }
+    }
+    if (reason.isEmpty())
         return {};
-    return fileWriteError(path, failureReason(error, path));
+    return fileWriteError(path, reason);
 }
 
 } // namespace talvor::plainfile

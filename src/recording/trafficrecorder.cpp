@@ -7,10 +7,7 @@
 #include <QFile>
 
 #include <condition_variable>
-#include <fcntl.h>
 #include <mutex>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace talvor {
 
@@ -95,7 +92,7 @@ struct TrafficRecorder::Writer {
     bool failed = false;
     bool done = false; // the file is closed
     // The writer thread's own: the file while it is open, and whether it is a regular one.
-    int fd = -1;
+    QFile file;
     bool regular = false;
 };
 
@@ -234,8 +231,7 @@ void TrafficRecorder::Writer::run()
             break;
     }
     lock.unlock();
-    if (fd >= 0)
-        ::close(fd);
+    file.close();
     lock.lock();
     done = true;
 }
@@ -246,26 +242,20 @@ void TrafficRecorder::Writer::run()
 // would take a close as the end.
 FileStatus TrafficRecorder::Writer::writeOut(const QByteArray &text)
 {
-    const bool first = fd < 0 && !regular;
-    if (fd < 0) {
-        const int flags = O_WRONLY | O_APPEND | O_CLOEXEC | (first ? O_CREAT : 0);
-        fd = ::open(QFile::encodeName(path).constData(), flags, 0666);
-        if (fd < 0)
-            return writeError(path, plainfile::failureReason(errno, path));
+    const bool first = !file.isOpen() && !regular;
+    if (!file.isOpen()) {
+        if (const QString reason = plainfile::openForAppend(file, path, first); !reason.isEmpty())
+            return writeError(path, reason);
     }
-    struct stat info {};
-    regular = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
+    regular = !file.isSequential();
     // A recording appended to a file whose last line was cut (a full disk) starts on a new one.
-    const bool newLine = first && plainfile::endsInsideALine(fd, path);
-    int error = newLine ? plainfile::writeAll(fd, "\n") : 0;
-    if (error == 0)
-        error = plainfile::writeAll(fd, text);
-    if (regular) {
-        if (::close(fd) != 0 && error == 0)
-            error = errno;
-        fd = -1;
-    }
-    return error == 0 ? FileStatus() : writeError(path, plainfile::failureReason(error, path));
+    const bool newLine = first && plainfile::endsInsideALine(path);
+    QString reason = newLine ? plainfile::writeAll(file, "\n") : QString();
+    if (reason.isEmpty())
+        reason = plainfile::writeAll(file, text);
+    if (regular)
+        file.close();
+    return reason.isEmpty() ? FileStatus() : writeError(path, reason);
 }
 
 } // namespace talvor

@@ -1,10 +1,15 @@
 #include "writerthreads.h"
 
+#include <QtGlobal>
+
+#ifdef Q_OS_UNIX
+#include <pthread.h>
+#endif
+
 #include <condition_variable>
 #include <csignal>
 #include <list>
 #include <mutex>
-#include <pthread.h>
 #include <thread>
 
 namespace talvor::writerthreads {
@@ -31,11 +36,13 @@ Registry &registry()
 
 void blockFileSignals()
 {
+#ifdef Q_OS_UNIX
     sigset_t signals;
     sigemptyset(&signals);
     sigaddset(&signals, SIGPIPE);
     sigaddset(&signals, SIGXFSZ);
     pthread_sigmask(SIG_BLOCK, &signals, nullptr);
+#endif
 }
 
 } // namespace
