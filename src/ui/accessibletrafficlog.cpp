@@ -1,5 +1,6 @@
 #include "accessibletrafficlog.h"
 
+#include "logrowlayout.h"
 #include "trafficlogview.h"
 
 #include <QAccessibleWidget>
@@ -189,6 +190,49 @@ void installTrafficLogAccessibility()
         return true;
     }();
     Q_UNUSED(installed);
+}
+
+// The dropped text itself is no longer held, so its removal is told by place and length (as
+// blanks).
+void AccessibleLogNews::textChanged(TrafficLogView *view, const LogRowLayout &layout)
+{
+    const qint64 start = layout.textStart();
+    const qint64 end = layout.textEnd();
+    const char last = end > start ? layout.charAt(end - 1) : 0;
+    if (QAccessible::isActive()) {
+        const qint64 keptFrom = std::min(start, m_toldEnd);
+        if (keptFrom > m_toldStart) {
+            QAccessibleTextRemoveEvent removed(view, 0, QString(keptFrom - m_toldStart, u' '));
+            QAccessible::updateAccessibility(&removed);
+        }
+        qint64 from = std::max(m_toldEnd, start);
+        if (m_toldEnd > start && m_toldEnd <= end && layout.charAt(m_toldEnd - 1) != m_toldLast) {
+            from = m_toldEnd - 1;
+            QAccessibleTextRemoveEvent changed(view, int(from - start),
+                                               QString(QLatin1Char(m_toldLast)));
+            QAccessible::updateAccessibility(&changed);
+        }
+        if (end > from) {
+            QAccessibleTextInsertEvent inserted(view, int(from - start),
+                                                QString::fromLatin1(layout.textBetween(from, end)));
+            QAccessible::updateAccessibility(&inserted);
+        }
+    }
+    m_toldStart = start;
+    m_toldEnd = end;
+    m_toldLast = last;
+}
+
+void AccessibleLogNews::selectionChanged(TrafficLogView *view)
+{
+    if (!QAccessible::isActive())
+        return;
+    QAccessibleTextSelectionEvent selection(view, int(view->selectionStart()),
+                                            int(view->selectionEnd()));
+    selection.setCursorPosition(int(view->caret()));
+    QAccessible::updateAccessibility(&selection);
+    QAccessibleTextCursorEvent moved(view, int(view->caret()));
+    QAccessible::updateAccessibility(&moved);
 }
 
 } // namespace talvor

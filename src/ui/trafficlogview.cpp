@@ -1,17 +1,12 @@
 #include "trafficlogview.h"
 
-#include "accessibletrafficlog.h"
-#include "trafficlog.h"
+#include "logscrollbar.h"
+#include "trafficlogcontroller.h"
 
 #include <QAccessible>
 #include <QAction>
-#include <QApplication>
-#include <QClipboard>
 #include <QFontDatabase>
-#include <QGlyphRun>
 #include <QPainter>
-#include <QScrollBar>
-#include <QStyleOptionSlider>
 #include <QtMath>
 
 #include <algorithm>
@@ -24,58 +19,6 @@ namespace {
 constexpr int kMargin = 2;
 // Rows are cut at a multiple of a hex pair and its blank, so no pair is split over two rows.
 constexpr int kPairWidth = 3;
-
-// A scroll bar that repaints only when it would look different. While the view follows a log of
-// thousands of lines, every poll moves the range and the value, but the handle stays on the same
-// pixels; repainting the bar would also repaint the frames behind it, every 50 ms.
-class LogScrollBar : public QScrollBar {
-public:
-    using QScrollBar::QScrollBar;
-
-    // Sets all three at once, so that the steps between (a larger range with the old value) are
-    // never painted.
-    void setState(int pageStep, int maximum, int value)
-    {
-        m_setting = true;
-        setPageStep(pageStep);
-        setRange(0, maximum);
-        setValue(value);
-        m_setting = false;
-        sliderChange(SliderValueChange);
-    }
-
-protected:
-    void sliderChange(SliderChange change) override
-    {
-        if (m_setting)
-            return;
-        const Look now = look();
-        if (now == m_painted)
-            return;
-        m_painted = now;
-        QScrollBar::sliderChange(change);
-    }
-
-private:
-    struct Look {
-        QRect handle;
-        bool atMinimum = false;
-        bool atMaximum = false;
-        friend bool operator==(const Look &, const Look &) = default;
-    };
-
-    Look look() const
-    {
-        QStyleOptionSlider option;
-        initStyleOption(&option);
-        return {style()->subControlRect(QStyle::CC_ScrollBar, &option, QStyle::SC_ScrollBarSlider,
-                                        this),
-                value() == minimum(), value() == maximum()};
-    }
-
-    Look m_painted;
-    bool m_setting = false;
-};
 
 } // namespace
 
@@ -97,21 +40,13 @@ TrafficLogView::TrafficLogView(QWidget *parent)
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     viewport()->setBackgroundRole(QPalette::Base);
 
-    m_copyAction = new QAction(QStringLiteral("Kopieren"), this);
-    m_copyAction->setShortcut(QKeySequence::Copy);
-    m_copyAction->setEnabled(false);
-    connect(m_copyAction, &QAction::triggered, this,
-            [this] { copySelection(QClipboard::Clipboard); });
-    auto *copyAllAction = new QAction(QStringLiteral("Alles kopieren"), this);
-    connect(copyAllAction, &QAction::triggered, this, &TrafficLogView::copyAll);
-    auto *selectAllAction = new QAction(QStringLiteral("Alles auswählen"), this);
-    selectAllAction->setShortcut(QKeySequence::SelectAll);
-    connect(selectAllAction, &QAction::triggered, this,
-            [this] { selectPlaces(m_textStart, textEnd()); });
-    for (QAction *action : {m_copyAction, copyAllAction, selectAllAction}) {
-        action->setShortcutContext(Qt::WidgetShortcut);
-        addAction(action);
-    }
+    m_controller = new TrafficLogController(this, m_layout);
+    connect(m_controller, &TrafficLogController::selectionChanged, this, [this] {
+        viewport()->update();
+        AccessibleLogNews::selectionChanged(this);
+    });
+    connect(m_controller, &TrafficLogController::placeToShow, this,
+            [this](qint64 place) { showRow(m_layout.rowOfPlace(place).first); });
     setContextMenuPolicy(Qt::ActionsContextMenu);
     setFocusPolicy(Qt::StrongFocus);
     installTrafficLogAccessibility();
@@ -120,13 +55,11 @@ TrafficLogView::TrafficLogView(QWidget *parent)
 
 void TrafficLogView::setLog(const TrafficLog *log)
 {
-    m_log = log;
     m_follow = true;
-    m_anchor = m_caret = -1;
-    m_copyAction->setEnabled(false);
-    recountRows(0);
+    m_controller->forget();
+    m_layout.setLog(log);
     setTopRow(0);
-    notifyTextChange();
+    m_news.textChanged(this, m_layout);
 }
 
 void TrafficLogView::appendMenuActions(const QList<QAction *> &actions)
@@ -139,92 +72,164 @@ void TrafficLogView::appendMenuActions(const QList<QAction *> &actions)
 
 void TrafficLogView::refresh()
 {
-    if (!m_log || m_log->revision() == m_seenRevision)
+    if (!m_layout.isBehind())
         return;
-    const qint64 rowsBefore = m_totalRows;
+    const qint64 rowsBefore = m_layout.rowCount();
     const qint64 topBefore = verticalScrollBar()->value();
     // The row that showed at the top before, counted as now (rows dropped at the front are gone).
-    const qint64 sameTop = syncRows(topBefore);
-    const qint64 lastRowBefore = rowsBefore - 1 - (topBefore - sameTop);
+    const qint64 dropped = m_layout.sync();
+    const qint64 sameTop = topBefore - dropped;
+    const qint64 lastRowBefore = rowsBefore - 1 - dropped;
+    if (m_controller->keepOnText())
+        viewport()->update();
     setTopRow(sameTop, false);
     repaintChanges(sameTop, lastRowBefore);
-    notifyTextChange();
+    m_news.textChanged(this, m_layout);
+}
+
+qsizetype TrafficLogView::textLength() const
+{
+    return offsetOf(m_layout.textEnd());
+}
+
+QString TrafficLogView::textBetween(qsizetype start, qsizetype end) const
+{
+    return QString::fromLatin1(m_layout.textBetween(place(start), place(end)));
+}
+
+char TrafficLogView::charAt(qsizetype offset) const
+{
+    return m_layout.charAt(m_layout.textStart() + offset);
+}
+
+std::pair<qsizetype, qsizetype> TrafficLogView::lineAround(qsizetype offset) const
+{
+    const auto [start, end] = m_layout.lineAround(m_layout.textStart() + offset);
+    return {offsetOf(start), offsetOf(end)};
+}
+
+std::pair<qsizetype, qsizetype> TrafficLogView::rowAround(qsizetype offset) const
+{
+    const auto [start, end] = m_layout.rowAround(m_layout.textStart() + offset);
+    return {offsetOf(start), offsetOf(end)};
+}
+
+std::pair<qsizetype, qsizetype> TrafficLogView::wordAround(qsizetype offset) const
+{
+    const auto [start, end] = m_layout.wordAround(m_layout.textStart() + offset);
+    return {offsetOf(start), offsetOf(end)};
+}
+
+bool TrafficLogView::hasSelection() const
+{
+    return !m_controller->selection().isEmpty(m_layout);
+}
+
+qsizetype TrafficLogView::selectionStart() const
+{
+    return offsetOf(m_controller->selection().start(m_layout));
+}
+
+qsizetype TrafficLogView::selectionEnd() const
+{
+    return offsetOf(m_controller->selection().end(m_layout));
+}
+
+qsizetype TrafficLogView::caret() const
+{
+    return offsetOf(m_controller->selection().caret(m_layout));
+}
+
+void TrafficLogView::select(qsizetype anchor, qsizetype caret)
+{
+    m_controller->select(LogSelection::between(m_layout, place(anchor), place(caret)));
+}
+
+QString TrafficLogView::selectedText() const
+{
+    return m_controller->selectedText();
 }
 
 QRect TrafficLogView::charRect(qsizetype offset)
 {
-    const auto [row, column] =
-        rowOfPlace(m_textStart + std::clamp<qsizetype>(offset, 0, textLength()));
+    const auto [row, column] = m_layout.rowOfPlace(place(offset));
     const qint64 top = verticalScrollBar()->value();
-    if (m_starts.empty() || row < top || row >= top + visibleRows())
+    if (m_layout.lineCount() == 0 || row < top || row >= top + visibleRows())
         return {};
-    const qreal x = kMargin + column * m_charWidth;
+    const qreal x = kMargin + column * m_glyphs.charWidth();
     return QRect(QPoint(int(x), int(row - top) * m_lineHeight),
-                 QPoint(int(x + m_charWidth) - 1, int(row - top + 1) * m_lineHeight - 1));
+                 QPoint(int(x + m_glyphs.charWidth()) - 1, int(row - top + 1) * m_lineHeight - 1));
 }
 
 qsizetype TrafficLogView::offsetAt(QPoint viewportPos)
 {
-    return qsizetype(placeAt(viewportPos) - m_textStart);
+    return offsetOf(placeAt(viewportPos));
 }
 
 void TrafficLogView::scrollToOffset(qsizetype offset)
 {
-    showRow(rowOfPlace(m_textStart + std::clamp<qsizetype>(offset, 0, textLength())).first);
+    showRow(m_layout.rowOfPlace(place(offset)).first);
 }
 
 void TrafficLogView::paintEvent(QPaintEvent *event)
 {
-    if (!m_log || m_rows.empty())
+    if (m_layout.lineCount() == 0)
         return;
-    QPainter painter(viewport());
-    painter.setFont(font());
-    painter.setPen(palette().color(QPalette::Text));
     // Only the rows in the area to paint.
     const QRect area = event->rect();
     const int firstRow = std::max(area.top(), 0) / m_lineHeight;
     const qint64 top = verticalScrollBar()->value() + firstRow;
-    if (top >= m_totalRows)
+    if (top >= m_layout.rowCount())
         return;
-    seekRow(top);
-    qsizetype line = m_anchorLine;
-    qint64 rowInLine = top - m_anchorRow;
+    QPainter painter(viewport());
+    painter.setFont(font());
+    painter.setPen(palette().color(QPalette::Text));
+    auto [line, lineRow] = m_layout.lineOfRow(top);
+    qint64 rowInLine = top - lineRow;
     // Until the next refresh the log may hold fewer lines than counted here.
-    const qsizetype lines = std::min(qsizetype(m_rows.size()), m_log->lineCount());
-    const int ascent = fontMetrics().ascent();
-    const qint64 selectedFrom = std::min(m_anchor, m_caret);
-    const qint64 selectedTo = std::max(m_anchor, m_caret);
+    const qsizetype lines = std::min(m_layout.lineCount(), m_layout.log()->lineCount());
+    const LogSelection &selection = m_controller->selection();
+    const std::pair selected{selection.start(m_layout), selection.end(m_layout)};
     const int bottom = std::min(area.bottom() + 1, viewport()->height());
     for (int y = firstRow * m_lineHeight; y < bottom && line < lines; y += m_lineHeight) {
-        const QByteArrayView text = m_log->line(line);
-        const qsizetype from = std::min(rowInLine * m_columns, text.size());
-        const QByteArrayView row =
-            text.sliced(from).first(std::min<qsizetype>(m_columns, text.size() - from));
-        const QGlyphRun shown = glyphsOf(row);
-        painter.drawGlyphRun(QPointF(kMargin, y + ascent), shown);
-        const bool lastRow = rowInLine + 1 >= m_rows[size_t(line)];
-        // A selected line break shows as one selected blank after the line.
-        const qint64 rowStart = m_starts[size_t(line)] + from;
-        const qint64 rowEnd = rowStart + row.size() + (lastRow && line + 1 < lines ? 1 : 0);
-        const qint64 selectedStart = std::max(selectedFrom, rowStart);
-        const qint64 selectedEnd = std::min(selectedTo, rowEnd);
-        if (selectedStart < selectedEnd) {
-            const QRectF marked(kMargin + (selectedStart - rowStart) * m_charWidth, y,
-                                (selectedEnd - selectedStart) * m_charWidth, m_lineHeight);
-            painter.save();
-            painter.fillRect(marked, palette().brush(QPalette::Highlight));
-            painter.setClipRect(marked);
-            painter.setPen(palette().color(QPalette::HighlightedText));
-            painter.drawGlyphRun(QPointF(kMargin, y + ascent), shown);
-            painter.restore();
-        }
-        if (lastRow) {
+        paintRow(painter, y, line, rowInLine, selected);
+        if (rowInLine + 1 >= m_layout.rowsOf(line)) {
             ++line;
             rowInLine = 0;
         } else {
             ++rowInLine;
         }
     }
+}
+
+void TrafficLogView::paintRow(QPainter &painter, int y, qsizetype line, qint64 rowInLine,
+                              std::pair<qint64, qint64> selected)
+{
+    const QByteArrayView text = m_layout.log()->line(line);
+    const qint64 columns = m_layout.columns();
+    const qsizetype from = std::min(rowInLine * columns, text.size());
+    const QByteArrayView row =
+        text.sliced(from).first(std::min<qsizetype>(columns, text.size() - from));
+    const QGlyphRun shown = m_glyphs.row(row);
+    const int baseline = y + m_ascent;
+    painter.drawGlyphRun(QPointF(kMargin, baseline), shown);
+    const bool lastRow = rowInLine + 1 >= m_layout.rowsOf(line);
+    // A selected line break shows as one selected blank after the line.
+    const qint64 rowStart = m_layout.lineStart(line) + from;
+    const qint64 rowEnd =
+        rowStart + row.size() + (lastRow && line + 1 < m_layout.lineCount() ? 1 : 0);
+    const qint64 selectedStart = std::max(selected.first, rowStart);
+    const qint64 selectedEnd = std::min(selected.second, rowEnd);
+    if (selectedStart >= selectedEnd)
+        return;
+    const QRectF marked(kMargin + (selectedStart - rowStart) * m_glyphs.charWidth(), y,
+                        (selectedEnd - selectedStart) * m_glyphs.charWidth(), m_lineHeight);
+    painter.save();
+    painter.fillRect(marked, palette().brush(QPalette::Highlight));
+    painter.setClipRect(marked);
+    painter.setPen(palette().color(QPalette::HighlightedText));
+    painter.drawGlyphRun(QPointF(kMargin, baseline), shown);
+    painter.restore();
 }
 
 void TrafficLogView::resizeEvent(QResizeEvent *)
@@ -248,124 +253,50 @@ void TrafficLogView::scrollContentsBy(int, int)
     viewport()->update();
 }
 
-int TrafficLogView::rowsOf(qsizetype line) const
+void TrafficLogView::keyPressEvent(QKeyEvent *event)
 {
-    const qsizetype length = m_log->line(line).size();
-    return std::max(1, int((length + m_columns - 1) / m_columns));
+    const qint64 look =
+        m_follow ? m_layout.textEnd() : m_layout.placeOfRow(verticalScrollBar()->value(), 0);
+    if (!m_controller->keyPress(event, look))
+        QAbstractScrollArea::keyPressEvent(event);
 }
 
-// Brings the row counts up to the log and returns topRow moved so that it shows the same text as
-// before, as far as that text is still there.
-qint64 TrafficLogView::syncRows(qint64 topRow)
+void TrafficLogView::mousePressEvent(QMouseEvent *event)
 {
-    m_seenRevision = m_log->revision();
-    const qint64 dropped = m_log->droppedLines() - m_seenDropped;
-    m_seenDropped = m_log->droppedLines();
-    const qint64 popped = std::min(dropped, qint64(m_rows.size()));
-    qint64 poppedRows = 0;
-    for (qint64 i = 0; i < popped; ++i) {
-        poppedRows += m_rows.front();
-        m_rows.pop_front();
-        m_starts.pop_front();
-    }
-    m_totalRows -= poppedRows;
-    topRow -= poppedRows;
-    m_anchorLine -= qsizetype(dropped);
-    m_anchorRow -= poppedRows;
-    if (m_anchorLine < 0) {
-        m_anchorLine = 0;
-        m_anchorRow = 0;
-    }
-
-    // Only the last line can have changed (grown, or lost its oldest pairs as the only line left);
-    // the lines behind it are new.
-    const auto known = qsizetype(m_rows.size());
-    m_rows.resize(size_t(m_log->lineCount()));
-    m_starts.resize(m_rows.size());
-    m_textStart = m_log->droppedChars();
-    for (qsizetype i = std::max<qsizetype>(known - 1, 0); i < qsizetype(m_rows.size()); ++i) {
-        const int rows = rowsOf(i);
-        m_totalRows += rows - m_rows[size_t(i)];
-        m_rows[size_t(i)] = rows;
-        setStart(i);
-    }
-    if (!m_starts.empty())
-        m_starts.front() = m_textStart;
-    // A selection whose text went with the dropped lines goes too.
-    if (m_caret >= 0 && std::min(m_anchor, m_caret) < m_textStart) {
-        m_anchor = m_caret = -1;
-        m_copyAction->setEnabled(false);
-        viewport()->update();
-    }
-    return topRow;
+    if (!m_controller->mousePress(event, placeAt(event->position().toPoint())))
+        QAbstractScrollArea::mousePressEvent(event);
 }
 
-// The log holds only ASCII, one glyph to a char in a fixed-width face: a row is drawn from the
-// glyph of each char at its column, without shaping the text anew on every paint.
-QGlyphRun TrafficLogView::glyphsOf(QByteArrayView row)
+void TrafficLogView::mouseMoveEvent(QMouseEvent *event)
 {
-    m_rowGlyphs.resize(row.size());
-    m_rowPositions.resize(row.size());
-    for (qsizetype i = 0; i < row.size(); ++i) {
-        m_rowGlyphs[i] = m_glyphs[quint8(row[i]) & 0x7F];
-        m_rowPositions[i] = QPointF(i * m_charWidth, 0);
-    }
-    QGlyphRun glyphs;
-    glyphs.setRawFont(m_rawFont);
-    glyphs.setRawData(m_rowGlyphs.constData(), m_rowPositions.constData(), int(row.size()));
-    return glyphs;
+    if (!m_controller->mouseMove(event, placeAt(event->position().toPoint())))
+        QAbstractScrollArea::mouseMoveEvent(event);
+}
+
+void TrafficLogView::mouseReleaseEvent(QMouseEvent *event)
+{
+    if (!m_controller->mouseRelease(event))
+        QAbstractScrollArea::mouseReleaseEvent(event);
+}
+
+void TrafficLogView::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    if (!m_controller->mouseDoubleClick(event, placeAt(event->position().toPoint())))
+        QAbstractScrollArea::mouseDoubleClickEvent(event);
 }
 
 void TrafficLogView::relayout()
 {
-    m_rawFont = QRawFont::fromFont(font());
-    for (int c = 0; c < int(m_glyphs.size()); ++c) {
-        const QList<quint32> glyph = m_rawFont.glyphIndexesForString(QString(QChar(c)));
-        m_glyphs[size_t(c)] = glyph.isEmpty() ? 0 : glyph.first();
-    }
+    m_glyphs.setFont(font());
     const QFontMetrics metrics = fontMetrics();
-    // Characters are fractions of a pixel wide at small sizes; a row of them is as wide as the
-    // sum, not as the rounded single width times their count.
-    m_charWidth =
-        std::max<qreal>(QFontMetricsF(font()).horizontalAdvance(QString(64, u'0')) / 64, 1);
     m_lineHeight = std::max(1, metrics.lineSpacing());
-    const auto fitting = int((viewport()->width() - 2 * kMargin) / m_charWidth);
+    m_ascent = metrics.ascent();
+    const auto fitting = int((viewport()->width() - 2 * kMargin) / m_glyphs.charWidth());
     const int columns = std::max(kPairWidth, fitting / kPairWidth * kPairWidth);
     qint64 top = verticalScrollBar()->value();
-    if (columns != m_columns) {
-        seekRow(top);
-        m_columns = columns;
-        recountRows(m_anchorLine);
-        top = m_anchorRow;
-    }
+    if (columns != m_layout.columns())
+        top = m_layout.setColumns(columns, top);
     setTopRow(top);
-}
-
-// Counts the rows of every line afresh and puts the anchor on keepLine.
-void TrafficLogView::recountRows(qsizetype keepLine)
-{
-    const qsizetype count = m_log ? m_log->lineCount() : 0;
-    m_seenRevision = m_log ? m_log->revision() : 0;
-    m_seenDropped = m_log ? m_log->droppedLines() : 0;
-    m_rows.resize(size_t(count));
-    m_starts.resize(size_t(count));
-    m_textStart = m_log ? m_log->droppedChars() : 0;
-    m_totalRows = 0;
-    m_anchorLine = std::clamp<qsizetype>(keepLine, 0, std::max<qsizetype>(count - 1, 0));
-    m_anchorRow = 0;
-    for (qsizetype i = 0; i < count; ++i) {
-        if (i == m_anchorLine)
-            m_anchorRow = m_totalRows;
-        m_rows[size_t(i)] = rowsOf(i);
-        m_totalRows += m_rows[size_t(i)];
-        setStart(i);
-    }
-}
-
-void TrafficLogView::setStart(qsizetype line)
-{
-    m_starts[size_t(line)] =
-        line == 0 ? m_textStart : m_starts[size_t(line) - 1] + lineLength(line - 1) + 2;
 }
 
 // Sets the scroll range and shows topRow, or the last rows while following the end.
@@ -373,7 +304,7 @@ void TrafficLogView::setTopRow(qint64 topRow, bool repaint)
 {
     auto *bar = static_cast<LogScrollBar *>(verticalScrollBar());
     const int page = visibleRows();
-    const int maximum = int(std::clamp<qint64>(m_totalRows - page, 0, INT_MAX));
+    const int maximum = int(std::clamp<qint64>(m_layout.rowCount() - page, 0, INT_MAX));
     m_syncing = true;
     bar->setState(page, maximum, m_follow ? maximum : int(std::clamp<qint64>(topRow, 0, maximum)));
     m_syncing = false;
@@ -401,104 +332,22 @@ void TrafficLogView::repaintChanges(qint64 sameTop, qint64 lastRowBefore)
                            viewport()->width(), height);
 }
 
-// Moves the anchor to the line that holds row, walking from where it stands.
-void TrafficLogView::seekRow(qint64 row)
-{
-    if (m_rows.empty())
-        return;
-    while (m_anchorLine > 0 && m_anchorRow > row) {
-        --m_anchorLine;
-        m_anchorRow -= m_rows[size_t(m_anchorLine)];
-    }
-    while (m_anchorLine + 1 < qsizetype(m_rows.size()) &&
-           m_anchorRow + m_rows[size_t(m_anchorLine)] <= row) {
-        m_anchorRow += m_rows[size_t(m_anchorLine)];
-        ++m_anchorLine;
-    }
-}
-
 int TrafficLogView::visibleRows() const
 {
     return std::max(1, viewport()->height() / m_lineHeight);
 }
 
-// Moves the anchor to the start of line, walking from where it stands.
-void TrafficLogView::seekLine(qsizetype line)
-{
-    while (m_anchorLine > line) {
-        --m_anchorLine;
-        m_anchorRow -= m_rows[size_t(m_anchorLine)];
-    }
-    while (m_anchorLine < line) {
-        m_anchorRow += m_rows[size_t(m_anchorLine)];
-        ++m_anchorLine;
-    }
-}
-
-qsizetype TrafficLogView::lineOf(qint64 place) const
-{
-    const auto after = std::upper_bound(m_starts.begin(), m_starts.end(), place);
-    return std::max<qsizetype>(qsizetype(after - m_starts.begin()) - 1, 0);
-}
-
-qsizetype TrafficLogView::lineLength(qsizetype line) const
-{
-    return line < m_log->lineCount() ? m_log->line(line).size() : 0;
-}
-
-qint64 TrafficLogView::textEnd() const
-{
-    if (m_starts.empty())
-        return m_textStart;
-    return m_starts.back() + lineLength(qsizetype(m_starts.size()) - 1);
-}
-
-// The place in row at column, kept within the row's chars.
-qint64 TrafficLogView::placeOfRow(qint64 row, qint64 column)
-{
-    if (m_rows.empty())
-        return m_textStart;
-    seekRow(std::clamp<qint64>(row, 0, m_totalRows - 1));
-    const qint64 from = (std::clamp<qint64>(row, 0, m_totalRows - 1) - m_anchorRow) * m_columns;
-    const qint64 length = std::clamp<qint64>(lineLength(m_anchorLine) - from, 0, m_columns);
-    return m_starts[size_t(m_anchorLine)] + from + std::clamp<qint64>(column, 0, length);
-}
-
-// The row that shows place, and its column there.
-std::pair<qint64, qint64> TrafficLogView::rowOfPlace(qint64 place)
-{
-    if (m_rows.empty())
-        return {0, 0};
-    const qsizetype line = lineOf(place);
-    const qint64 column = place - m_starts[size_t(line)];
-    const qint64 rowInLine = std::min<qint64>(column / m_columns, m_rows[size_t(line)] - 1);
-    seekLine(line);
-    return {m_anchorRow + rowInLine, column - rowInLine * m_columns};
-}
-
-qint64 TrafficLogView::placeAt(QPoint viewportPos)
+qint64 TrafficLogView::placeAt(QPoint viewportPos) const
 {
     const qint64 row = verticalScrollBar()->value() + qFloor(qreal(viewportPos.y()) / m_lineHeight);
-    if (row >= m_totalRows)
-        return textEnd();
-    return placeOfRow(row, qRound((viewportPos.x() - kMargin) / m_charWidth));
+    if (row >= m_layout.rowCount())
+        return m_layout.textEnd();
+    return m_layout.placeOfRow(row, qRound((viewportPos.x() - kMargin) / m_glyphs.charWidth()));
 }
 
-void TrafficLogView::selectPlaces(qint64 anchor, qint64 caret)
+qint64 TrafficLogView::place(qsizetype offset) const
 {
-    if (anchor == m_anchor && caret == m_caret)
-        return;
-    m_anchor = anchor;
-    m_caret = caret;
-    m_copyAction->setEnabled(anchor != caret);
-    viewport()->update();
-    if (!QAccessible::isActive())
-        return;
-    QAccessibleTextSelectionEvent selection(this, int(selectionStart()), int(selectionEnd()));
-    selection.setCursorPosition(int(this->caret()));
-    QAccessible::updateAccessibility(&selection);
-    QAccessibleTextCursorEvent moved(this, int(this->caret()));
-    QAccessible::updateAccessibility(&moved);
+    return m_layout.textStart() + std::clamp<qsizetype>(offset, 0, textLength());
 }
 
 // Scrolls as little as needed to show row.
@@ -509,51 +358,6 @@ void TrafficLogView::showRow(qint64 row)
         verticalScrollBar()->setValue(int(row));
     else if (row >= top + visibleRows())
         verticalScrollBar()->setValue(int(row - visibleRows() + 1));
-}
-
-void TrafficLogView::copySelection(QClipboard::Mode mode)
-{
-    if (hasSelection())
-        QGuiApplication::clipboard()->setText(selectedText(), mode);
-}
-
-void TrafficLogView::copyAll()
-{
-    QGuiApplication::clipboard()->setText(m_log ? QString::fromLatin1(m_log->text()) : QString());
-}
-
-// Tells assistive technology what changed since it last heard: chars dropped at the front, the
-// blank after a frame's FF that became a line break, and the text appended. The dropped text itself
-// is no longer held, so its removal is told by place and length (as blanks).
-void TrafficLogView::notifyTextChange()
-{
-    const qint64 start = m_textStart;
-    const qint64 end = textEnd();
-    const char last = end > start ? charAt(qsizetype(end - 1 - start)) : 0;
-    if (QAccessible::isActive()) {
-        const qint64 keptFrom = std::min(start, m_toldEnd);
-        if (keptFrom > m_toldStart) {
-            QAccessibleTextRemoveEvent removed(this, 0, QString(keptFrom - m_toldStart, u' '));
-            QAccessible::updateAccessibility(&removed);
-        }
-        qint64 from = std::max(m_toldEnd, start);
-        if (m_toldEnd > start && m_toldEnd <= end &&
-            charAt(qsizetype(m_toldEnd - 1 - start)) != m_toldLast) {
-            from = m_toldEnd - 1;
-            QAccessibleTextRemoveEvent changed(this, int(from - start),
-                                               QString(QLatin1Char(m_toldLast)));
-            QAccessible::updateAccessibility(&changed);
-        }
-        if (end > from) {
-            QAccessibleTextInsertEvent inserted(
-                this, int(from - start),
-                textBetween(qsizetype(from - start), qsizetype(end - start)));
-            QAccessible::updateAccessibility(&inserted);
-        }
-    }
-    m_toldStart = start;
-    m_toldEnd = end;
-    m_toldLast = last;
 }
 
 } // namespace talvor

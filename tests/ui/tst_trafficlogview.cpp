@@ -1,3 +1,4 @@
+#include "support/logsteps.h"
 #include "trafficlog.h"
 #include "trafficlogview.h"
 
@@ -17,15 +18,6 @@ using talvor::TrafficLog;
 using talvor::TrafficLogView;
 
 namespace {
-
-// Frames numbered from first on; each one is a line of its own, "FC hh ll FF".
-void appendFrames(TrafficLog &log, int first, int count)
-{
-    QByteArray bytes;
-    for (int i = first; i < first + count; ++i)
-        bytes += QByteArray("\xFC") + char(i >> 8) + char(i & 0xFF) + '\xFF';
-    log.appendReceived(bytes);
-}
 
 bool showsText(TrafficLogView &view)
 {
@@ -50,25 +42,6 @@ bool showsColour(TrafficLogView &view, QColor colour)
         }
     }
     return false;
-}
-
-// Steps on a log, separated by "|": "F n" n frames in one chunk, "N n" n bytes of noise, "M" a
-// send marker, "C" a reset of the display.
-void runSteps(TrafficLog &log, const QByteArray &steps, int &frames)
-{
-    for (const QByteArray &step : steps.split('|')) {
-        const QList<QByteArray> words = step.trimmed().split(' ');
-        if (words[0] == "F") {
-            appendFrames(log, frames, words[1].toInt());
-            frames += words[1].toInt();
-        } else if (words[0] == "N") {
-            log.appendReceived(QByteArray(words[1].toInt(), '\x11'));
-        } else if (words[0] == "M") {
-            log.appendMarker("0x60");
-        } else {
-            log.clear();
-        }
-    }
 }
 
 // The text as assistive technology holds it, kept by the change events alone.
@@ -134,6 +107,8 @@ private slots:
     void selectsAndCopies();
     void selectionMovesWithItsText_data();
     void selectionMovesWithItsText();
+    void selectionKeepsItsTextWhileRowsMove_data();
+    void selectionKeepsItsTextWhileRowsMove();
 
 private:
     QScrollBar *bar() const { return m_view->verticalScrollBar(); }
@@ -507,6 +482,44 @@ void TestTrafficLogView::selectionMovesWithItsText()
     QCOMPARE(m_view->selectedText(), selected);
     QCOMPARE(m_view->actions()[0]->isEnabled(), !selected.isEmpty());
     QCOMPARE(bar()->value(), bar()->maximum());
+}
+
+void TestTrafficLogView::selectionKeepsItsTextWhileRowsMove_data()
+{
+    // 40 lines, the view at the end; the gesture starts, the steps run, and the gesture ends.
+    QTest::addColumn<bool>("selectAll");
+    QTest::addColumn<QByteArray>("steps");
+    QTest::newRow("select all, lines arrive and go") << true << QByteArray("F 250|F 100");
+    QTest::newRow("triple-click, the rows scroll up") << false << QByteArray("F 5");
+}
+
+void TestTrafficLogView::selectionKeepsItsTextWhileRowsMove()
+{
+    QFETCH(bool, selectAll);
+    QFETCH(QByteArray, steps);
+    int frames = 0;
+    runSteps(*m_log, "F 40", frames);
+    m_view->refresh();
+    const QPoint at = pointAt(*m_view, 7, 1);
+    QString line;
+    if (selectAll) {
+        QTest::keyClick(m_view, Qt::Key_A, Qt::ControlModifier);
+    } else {
+        QTest::mouseDClick(m_view->viewport(), Qt::LeftButton, {}, at);
+        const auto [start, end] = m_view->lineAround(m_view->selectionStart());
+        line = m_view->textBetween(start, end).trimmed();
+    }
+    for (const QByteArray &step : steps.split('|')) {
+        runSteps(*m_log, step, frames);
+        m_view->refresh();
+    }
+    if (!selectAll)
+        QTest::mousePress(m_view->viewport(), Qt::LeftButton, {}, at);
+    const QString selected = selectAll ? QString::fromLatin1(m_log->text()) : line;
+    QCOMPARE(m_view->selectedText(), selected);
+    QGuiApplication::clipboard()->clear();
+    QTest::keyClick(m_view, Qt::Key_C, Qt::ControlModifier);
+    QCOMPARE(QGuiApplication::clipboard()->text(), selected);
 }
 
 QTEST_MAIN(TestTrafficLogView)
