@@ -33,6 +33,10 @@ DetectorTable::DetectorTable(const Grid &cells, QWidget *window)
             const bool shown = !cell->isHidden();
             cell->setParent(this);
             cell->setVisible(shown);
+            // An interface made while the control stood in the window is made anew, as a cell.
+            if (QAccessible::isActive())
+                QAccessible::deleteAccessibleInterface(
+                    QAccessible::uniqueId(QAccessible::queryAccessibleInterface(cell)));
         }
     }
 }

@@ -215,6 +215,7 @@ void applyTabOrder(const QHash<QString, QWidget *> &made)
 
 Controls buildControls(QWidget *window)
 {
+    // Qt asks the factory installed last first: the table's labels are cells.
     installLabelAccessibility();
     installDetectorTableAccessibility();
     window->setFont(designFont(false));
