@@ -37,6 +37,8 @@ public:
     // Each returns false for an event it leaves to the view. lookPlace: where the user looks, the
     // caret's start if there is none yet.
     bool keyPress(QKeyEvent *event, qint64 lookPlace);
+    // The caret alone at the start of the newest line.
+    void placeCaretOnLastLine();
     bool mousePress(QMouseEvent *event, qint64 place);
     bool mouseMove(QMouseEvent *event, qint64 place);
     bool mouseRelease(QMouseEvent *event);
@@ -48,7 +50,7 @@ signals:
     void placeToShow(qint64 place);
 
 private:
-    enum class Move { Back, On, Up, Down, RowStart, RowEnd, First, Last };
+    enum class Move { Back, On, PairBack, PairOn, Up, Down, RowStart, RowEnd, First, Last };
     qint64 moved(qint64 caret, Move move) const;
     void copySelection(QClipboard::Mode mode);
     void copyAll();
