@@ -63,8 +63,9 @@ bool TrafficLogController::keepOnText()
     return went;
 }
 
-bool TrafficLogController::keyPress(QKeyEvent *event, qint64 lookPlace)
+bool TrafficLogController::keyPress(QKeyEvent *event, qint64 lookPlace, int pageRows)
 {
+    m_pageRows = std::max(1, pageRows);
     static constexpr std::pair<QKeySequence::StandardKey, Move> kMoves[] = {
         {QKeySequence::SelectPreviousChar, Move::Back},
         {QKeySequence::SelectNextChar, Move::On},
@@ -74,6 +75,8 @@ bool TrafficLogController::keyPress(QKeyEvent *event, qint64 lookPlace)
         {QKeySequence::SelectEndOfLine, Move::RowEnd},
         {QKeySequence::SelectStartOfDocument, Move::First},
         {QKeySequence::SelectEndOfDocument, Move::Last},
+        {QKeySequence::SelectPreviousPage, Move::PageUp},
+        {QKeySequence::SelectNextPage, Move::PageDown},
     };
     // Without Shift the same keys move the caret alone, sideways by a hex pair, for a reader
     // who goes through the log by keyboard.
@@ -86,6 +89,8 @@ bool TrafficLogController::keyPress(QKeyEvent *event, qint64 lookPlace)
         {QKeySequence::MoveToEndOfLine, Move::RowEnd},
         {QKeySequence::MoveToStartOfDocument, Move::First},
         {QKeySequence::MoveToEndOfDocument, Move::Last},
+        {QKeySequence::MoveToPreviousPage, Move::PageUp},
+        {QKeySequence::MoveToNextPage, Move::PageDown},
     };
     const auto matching = [event](const auto &move) {
         return event->matches(move.first);
@@ -140,6 +145,12 @@ qint64 TrafficLogController::moved(qint64 caret, Move move) const
         return row > 0 ? m_layout.placeOfRow(row - 1, column) : start;
     case Move::Down:
         return row + 1 < m_layout.rowCount() ? m_layout.placeOfRow(row + 1, column) : end;
+    case Move::PageUp:
+        return row >= m_pageRows ? m_layout.placeOfRow(row - m_pageRows, column) : start;
+    case Move::PageDown:
+        return row + m_pageRows < m_layout.rowCount()
+                   ? m_layout.placeOfRow(row + m_pageRows, column)
+                   : end;
     case Move::RowStart:
         return m_layout.placeOfRow(row, 0);
     case Move::RowEnd:

@@ -264,7 +264,7 @@ void TrafficLogView::keyPressEvent(QKeyEvent *event)
 {
     const qint64 look =
         m_follow ? m_layout.textEnd() : m_layout.placeOfRow(verticalScrollBar()->value(), 0);
-    if (!m_controller->keyPress(event, look))
+    if (!m_controller->keyPress(event, look, visibleRows()))
         QAbstractScrollArea::keyPressEvent(event);
 }
 

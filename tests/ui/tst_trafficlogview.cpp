@@ -548,6 +548,8 @@ void TestTrafficLogView::caretMovesByKeys_data()
     QTest::newRow("a pair on") << "Up Up Right" << 3 << "FC 00 00 FF" << 0;
     QTest::newRow("a pair back") << "Up End Left" << 21 << "FC 00 01 FF" << 0;
     QTest::newRow("last place") << "Ctrl+Home Ctrl+End" << 38 << "FC 00 02 FF " << 0;
+    QTest::newRow("a page up") << "PgUp" << 0 << "FC 00 00 FF" << 0;
+    QTest::newRow("a page down") << "Ctrl+Home PgDown" << 38 << "FC 00 02 FF " << 0;
 }
 
 void TestTrafficLogView::caretMovesByKeys()
