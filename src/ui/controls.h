@@ -16,6 +16,7 @@ class QWidget;
 
 namespace talvor {
 
+class DetectorTable;
 class Shape;
 class TrafficLogView;
 
@@ -63,6 +64,8 @@ struct Controls {
     QLabel *lblCTS = nullptr;
     QLabel *lblRTS = nullptr;
     TrafficLogView *RichTextBox1 = nullptr;
+    // The table's labels and buttons above as one keyboard stop.
+    DetectorTable *tblDetektoren = nullptr;
 };
 
 inline const QColor kWhite(255, 255, 255);
@@ -80,6 +83,7 @@ QColor background(const QLabel *label);
 // Tells assistive technology the state of an indicator (Shape1, lblCTS, lblRTS) in its name:
 // "Verbindung: verbunden", "CTS: inaktiv".
 void showIndicatorState(QWidget *indicator, bool on);
+QString indicatorStateName(const QWidget *indicator, bool on);
 
 // The free text slot `Tag` of a button (used by cmdSend).
 QString tag(const QPushButton *button);

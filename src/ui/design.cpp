@@ -73,9 +73,11 @@ void addTable(std::vector<ControlDesign> &design)
             // Detektor 5"), a row's button names its row after its caption ("Anfordern
             // Detektor 5").
             const QString detector = QStringLiteral("Detektor %1").arg(row);
-            if (!heading && column.kind == K::Button)
+            if (!heading && column.kind == K::Button) {
                 cell.accessibleName = cell.text + u' ' + detector;
-            else if (!heading)
+                cell.accessibleDescription =
+                    QStringLiteral("Fordert die Meldungen von Detektor %1 an").arg(row);
+            } else if (!heading)
                 cell.accessibleDescription =
                     QString::fromUtf8(column.place) + QStringLiteral(", ") + detector;
             design.push_back(cell);
@@ -133,6 +135,9 @@ const AccessibleText kAccessibleTexts[] = {
     {"cmbCOM", "Schnittstelle",
      "Serielle Schnittstelle zum Gerät. Eine andere Wahl trennt die Verbindung. Im Kontextmenü: "
      "„Schnittstellen zuordnen...“."},
+    {"cmdOpen", nullptr, "Öffnet die gewählte Schnittstelle zum Gerät"},
+    {"cmdClose", nullptr, "Schließt die Schnittstelle"},
+    {"cmdInit(0)", nullptr, "Initialisiert alle Detektoren; ihre Meldungen füllen die Tabelle"},
     {"Shape1", "Verbindung", nullptr, "verbunden", "getrennt"},
     {"cmdReset", nullptr, "Leert die Tabelle, die Sys-Info und das Verkehrsprotokoll"},
     {"cmdInfo", nullptr, "Fordert Seriennummer und Versionen vom Gerät an"},
@@ -188,7 +193,11 @@ const std::vector<QString> &tabOrder()
 {
     static const std::vector<QString> order = [] {
         std::vector<QString> names = {"cmbCOM", "cmdOpen", "cmdClose"};
-        for (int i = 0; i <= kDetectorCount; ++i)
+        // The table's stop follows "Initialisiere Detektoren", whose answer fills it, and comes
+        // before the table's own "Anfordern" buttons.
+        names.push_back(QStringLiteral("cmdInit(0)"));
+        names.push_back(QStringLiteral("tblDetektoren"));
+        for (int i = 1; i <= kDetectorCount; ++i)
             names.push_back(QStringLiteral("cmdInit(%1)").arg(i));
         names.insert(names.end(), {"cmdReset", "cmdInfo", "cmdSend", "txtSend", "chkRTSCTS",
                                    "cmdProg", "cmbDetektor", "RichTextBox1"});

@@ -1,11 +1,13 @@
 #include "mainwindow.h"
 
+#include "announcer.h"
 #include "commandbytes.h"
 #include "errorline.h"
 #include "portassigndialog.h"
 #include "portlist.h"
 #include "recordingcontrol.h"
 #include "sendbyte.h"
+#include "shape.h"
 #include "trafficlogview.h"
 
 #include "testercore.h"
@@ -36,6 +38,10 @@ MainWindow::MainWindow(TesterCore &core, QWidget *parent)
     m_controls.RichTextBox1->appendMenuActions(
         {m_recording->startAction(), m_recording->stopAction(), m_recording->saveLogAction()});
     installPortMenu(m_controls.cmbCOM, [this] { assignPorts(); });
+    m_announcer = new Announcer(this);
+    announceKeyboardChoices(m_controls.cmbCOM, m_announcer);
+    announceKeyboardChoices(m_controls.cmbDetektor, m_announcer);
+    connect(&m_summary, &AnswerSummary::ready, m_announcer, &Announcer::announce);
     connectEvents();
     connectCore();
 }
@@ -64,13 +70,13 @@ void MainWindow::connectCore()
 {
     TesterCore *core = &m_core;
     connect(core, &TesterCore::errorLineCleared, this, [this] { setErrorLine({}); });
-    connect(core, &TesterCore::failed, this,
-            [this](const CommError &error) { setErrorLine(errorLineText(error)); });
+    connect(core, &TesterCore::failed, this, &MainWindow::showFailure);
     connect(core, &TesterCore::linesChanged, this,
             [this](const LineStates &lines) { showLineStates(m_controls, lines); });
     connect(core, &TesterCore::logChanged, m_controls.RichTextBox1, &TrafficLogView::refresh);
     connect(core, &TesterCore::reportsReceived, this, [this](std::span<const Report> reports) {
         showReports(m_controls, m_shownReports, reports);
+        m_summary.take(reports);
     });
     connect(core, &TesterCore::connectionChanged, this, &MainWindow::showLinkState);
     connect(core, &TesterCore::recordingChanged, this, &MainWindow::showRecording);
@@ -89,8 +95,18 @@ void MainWindow::setErrorLine(const QString &text)
     line->resize(std::min(line->sizeHint().width(), room), line->height());
 }
 
+void MainWindow::showFailure(const CommError &error)
+{
+    const QString text = errorLineText(error);
+    setErrorLine(text);
+    // The whole text, also where the line shows a shortened device path.
+    m_announcer->announce(text);
+    m_summary.cancel();
+}
+
 void MainWindow::showLinkState(bool connected)
 {
+    m_announcer->announce(indicatorStateName(m_controls.Shape1, connected));
     // While connected the handshake stays as it was opened with; after a disconnect or a lost
     // device the user may choose it again for the next connect.
     m_controls.chkRTSCTS->setEnabled(!connected);
@@ -143,21 +159,26 @@ void MainWindow::saveHandshakeChoice()
 
 void MainWindow::sendInitCommand(int index)
 {
+    m_summary.expect(initCommandByte(index));
     m_core.sendCommand(initCommandByte(index));
 }
 
 void MainWindow::requestSystemInfo()
 {
+    m_summary.expect(kSysInfoCommand);
     m_core.sendCommand(kSysInfoCommand);
 }
 
 void MainWindow::programAddress()
 {
+    m_summary.cancel();
     m_core.sendCommand(programCommandByte(m_controls.cmbDetektor->currentIndex()));
 }
 
 void MainWindow::sendTypedByte()
 {
+    // A typed 0x60 asks for the system information as "Sys-Info" does.
+    m_summary.expect(sendByteValue(tag(m_controls.cmdSend)));
     m_core.sendTypedByte(sendByteValue(tag(m_controls.cmdSend)),
                          m_controls.cmdSend->text().left(4).toLatin1());
 }

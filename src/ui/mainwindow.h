@@ -1,5 +1,6 @@
 #pragma once
 
+#include "answersummary.h"
 #include "controls.h"
 #include "reportdisplay.h"
 
@@ -7,6 +8,7 @@
 
 namespace talvor {
 
+class Announcer;
 class RecordingControl;
 class TesterCore;
 
@@ -48,12 +50,15 @@ private:
     void connectCore();
     void unload();
     void showLinkState(bool connected);
+    void showFailure(const CommError &error);
     void showRecording(bool on);
 
     TesterCore &m_core;
     Controls m_controls;
     ShownReports m_shownReports;
     RecordingControl *m_recording;
+    Announcer *m_announcer;
+    AnswerSummary m_summary;
     QString m_caption;
     bool m_loaded = false;
     int m_connectedPort = 0; // 0 while no port is open

@@ -63,8 +63,9 @@ bool TrafficLogController::keepOnText()
     return went;
 }
 
-bool TrafficLogController::keyPress(QKeyEvent *event, qint64 lookPlace)
+bool TrafficLogController::keyPress(QKeyEvent *event, qint64 lookPlace, int pageRows)
 {
+    m_pageRows = std::max(1, pageRows);
     static constexpr std::pair<QKeySequence::StandardKey, Move> kMoves[] = {
         {QKeySequence::SelectPreviousChar, Move::Back},
         {QKeySequence::SelectNextChar, Move::On},
@@ -74,21 +75,50 @@ bool TrafficLogController::keyPress(QKeyEvent *event, qint64 lookPlace)
         {QKeySequence::SelectEndOfLine, Move::RowEnd},
         {QKeySequence::SelectStartOfDocument, Move::First},
         {QKeySequence::SelectEndOfDocument, Move::Last},
+        {QKeySequence::SelectPreviousPage, Move::PageUp},
+        {QKeySequence::SelectNextPage, Move::PageDown},
     };
-    const auto *found =
-        std::find_if(std::begin(kMoves), std::end(kMoves),
-                     [event](const auto &move) { return event->matches(move.first); });
-    if (found == std::end(kMoves) || !m_layout.log())
+    // Without Shift the same keys move the caret alone, sideways by a hex pair, for a reader
+    // who goes through the log by keyboard.
+    static constexpr std::pair<QKeySequence::StandardKey, Move> kCaretMoves[] = {
+        {QKeySequence::MoveToPreviousChar, Move::PairBack},
+        {QKeySequence::MoveToNextChar, Move::PairOn},
+        {QKeySequence::MoveToPreviousLine, Move::Up},
+        {QKeySequence::MoveToNextLine, Move::Down},
+        {QKeySequence::MoveToStartOfLine, Move::RowStart},
+        {QKeySequence::MoveToEndOfLine, Move::RowEnd},
+        {QKeySequence::MoveToStartOfDocument, Move::First},
+        {QKeySequence::MoveToEndOfDocument, Move::Last},
+        {QKeySequence::MoveToPreviousPage, Move::PageUp},
+        {QKeySequence::MoveToNextPage, Move::PageDown},
+    };
+    const auto matching = [event](const auto &move) {
+        return event->matches(move.first);
+    };
+    const auto *found = std::find_if(std::begin(kMoves), std::end(kMoves), matching);
+    const auto *caretMove = std::find_if(std::begin(kCaretMoves), std::end(kCaretMoves), matching);
+    const bool extend = found != std::end(kMoves);
+    if ((!extend && caretMove == std::end(kCaretMoves)) || !m_layout.log())
         return false;
     // Without a caret the selection starts where the user looks.
     const LogSelection from = m_selection.hasCaret()
                                   ? m_selection
                                   : LogSelection::between(m_layout, lookPlace, lookPlace);
-    const qint64 caret = moved(from.caret(m_layout), found->second);
+    const qint64 caret = moved(from.caret(m_layout), extend ? found->second : caretMove->second);
     m_selection = from;
-    select(from.extendedTo(m_layout, caret));
+    select(extend ? from.extendedTo(m_layout, caret)
+                  : LogSelection::between(m_layout, caret, caret));
     emit placeToShow(caret);
     return true;
+}
+
+void TrafficLogController::placeCaretOnLastLine()
+{
+    if (!m_layout.log() || m_layout.rowCount() == 0)
+        return;
+    const qint64 caret = m_layout.placeOfRow(m_layout.rowCount() - 1, 0);
+    select(LogSelection::between(m_layout, caret, caret));
+    emit placeToShow(caret);
 }
 
 qint64 TrafficLogController::moved(qint64 caret, Move move) const
@@ -103,10 +133,24 @@ qint64 TrafficLogController::moved(qint64 caret, Move move) const
                         caret - (caret - 1 > start && m_layout.charAt(caret - 1) == '\n' ? 2 : 1));
     case Move::On:
         return std::min(end, caret + (caret < end && m_layout.charAt(caret) == '\r' ? 2 : 1));
+    case Move::PairBack:
+    case Move::PairOn: {
+        // A hex pair and its blank are three chars.
+        qint64 place = caret;
+        for (int i = 0; i < 3; ++i)
+            place = moved(place, move == Move::PairBack ? Move::Back : Move::On);
+        return place;
+    }
     case Move::Up:
         return row > 0 ? m_layout.placeOfRow(row - 1, column) : start;
     case Move::Down:
         return row + 1 < m_layout.rowCount() ? m_layout.placeOfRow(row + 1, column) : end;
+    case Move::PageUp:
+        return row >= m_pageRows ? m_layout.placeOfRow(row - m_pageRows, column) : start;
+    case Move::PageDown:
+        return row + m_pageRows < m_layout.rowCount()
+                   ? m_layout.placeOfRow(row + m_pageRows, column)
+                   : end;
     case Move::RowStart:
         return m_layout.placeOfRow(row, 0);
     case Move::RowEnd:

@@ -35,8 +35,10 @@ public:
     bool keepOnText();
 
     // Each returns false for an event it leaves to the view. lookPlace: where the user looks, the
-    // caret's start if there is none yet.
-    bool keyPress(QKeyEvent *event, qint64 lookPlace);
+    // caret's start if there is none yet; pageRows: how many rows Page Up and Page Down move.
+    bool keyPress(QKeyEvent *event, qint64 lookPlace, int pageRows);
+    // The caret alone at the start of the newest line.
+    void placeCaretOnLastLine();
     bool mousePress(QMouseEvent *event, qint64 place);
     bool mouseMove(QMouseEvent *event, qint64 place);
     bool mouseRelease(QMouseEvent *event);
@@ -48,7 +50,20 @@ signals:
     void placeToShow(qint64 place);
 
 private:
-    enum class Move { Back, On, Up, Down, RowStart, RowEnd, First, Last };
+    enum class Move {
+        Back,
+        On,
+        PairBack,
+        PairOn,
+        Up,
+        Down,
+        PageUp,
+        PageDown,
+        RowStart,
+        RowEnd,
+        First,
+        Last
+    };
     qint64 moved(qint64 caret, Move move) const;
     void copySelection(QClipboard::Mode mode);
     void copyAll();
@@ -62,6 +77,7 @@ private:
     QElapsedTimer m_sinceDoubleClick;
     QPoint m_doubleClickPos;
     qint64 m_doubleClickPlace = 0;
+    int m_pageRows = 1;
 };
 
 } // namespace talvor

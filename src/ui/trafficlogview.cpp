@@ -76,6 +76,11 @@ void TrafficLogView::refresh()
         return;
     const qint64 rowsBefore = m_layout.rowCount();
     const qint64 topBefore = verticalScrollBar()->value();
+    // A caret alone on the newest line, where the reader is, goes on to each new line.
+    const LogSelection &selection = m_controller->selection();
+    const bool caretFollows =
+        hasFocus() && selection.hasCaret() && !selection.isAll() && selection.isEmpty(m_layout) &&
+        m_layout.rowOfPlace(selection.caret(m_layout)).first == rowsBefore - 1;
     // The row that showed at the top before, counted as now (rows dropped at the front are gone).
     const qint64 dropped = m_layout.sync();
     const qint64 sameTop = topBefore - dropped;
@@ -85,6 +90,8 @@ void TrafficLogView::refresh()
     setTopRow(sameTop, false);
     repaintChanges(sameTop, lastRowBefore);
     m_news.textChanged(this, m_layout);
+    if (caretFollows && m_layout.rowCount() - 1 != lastRowBefore)
+        m_controller->placeCaretOnLastLine();
 }
 
 qsizetype TrafficLogView::textLength() const
@@ -257,8 +264,19 @@ void TrafficLogView::keyPressEvent(QKeyEvent *event)
 {
     const qint64 look =
         m_follow ? m_layout.textEnd() : m_layout.placeOfRow(verticalScrollBar()->value(), 0);
-    if (!m_controller->keyPress(event, look))
+    if (!m_controller->keyPress(event, look, visibleRows()))
         QAbstractScrollArea::keyPressEvent(event);
+}
+
+void TrafficLogView::focusInEvent(QFocusEvent *event)
+{
+    QAbstractScrollArea::focusInEvent(event);
+    // Reached by the keyboard, the log puts its caret on the newest line, which a screen reader
+    // then reads; a selection that the user made stays.
+    const bool byKeyboard =
+        event->reason() == Qt::TabFocusReason || event->reason() == Qt::BacktabFocusReason;
+    if (byKeyboard && m_controller->selection().isEmpty(m_layout))
+        m_controller->placeCaretOnLastLine();
 }
 
 void TrafficLogView::mousePressEvent(QMouseEvent *event)

@@ -1,5 +1,7 @@
+#include "accessibledetectortable.h"
 #include "accessiblelabel.h"
 #include "controls.h"
+#include "detectortable.h"
 #include "shape.h"
 #include "sharedcellpicture.h"
 #include "trafficlogview.h"
@@ -188,6 +190,19 @@ Controls collect(const QHash<QString, QWidget *> &made)
     return c;
 }
 
+DetectorTable::Grid tableGrid(const Controls &c)
+{
+    DetectorTable::Grid grid{};
+    for (int row = 0; row <= kDetectorCount; ++row) {
+        // cmdInit(0) is not in the table: the request column has no heading.
+        QPushButton *request = row == 0 ? nullptr : c.cmdInit[row];
+        grid[size_t(row)] = {c.lblDetektor[row], c.lblAdresse[row], c.lblRaw[row],
+                             c.lblZeit[row],     request,           c.lblCV[row],
+                             c.lblRawCV[row],    c.lblZeitCV[row]};
+    }
+    return grid;
+}
+
 void applyTabOrder(const QHash<QString, QWidget *> &made)
 {
     const std::vector<QString> &order = tabOrder();
@@ -200,7 +215,9 @@ void applyTabOrder(const QHash<QString, QWidget *> &made)
 
 Controls buildControls(QWidget *window)
 {
+    // Qt asks the factory installed last first: the table's labels are cells.
     installLabelAccessibility();
+    installDetectorTableAccessibility();
     window->setFont(designFont(false));
     QHash<QString, QWidget *> made;
     for (const ControlDesign &design : windowDesign()) {
@@ -213,8 +230,10 @@ Controls buildControls(QWidget *window)
         describe(control, design);
         made.insert(design.objectName(), control);
     }
-    applyTabOrder(made);
     Controls c = collect(made);
+    c.tblDetektoren = new DetectorTable(tableGrid(c), window);
+    made.insert(c.tblDetektoren->objectName(), c.tblDetektoren);
+    applyTabOrder(made);
     auto *times = new SharedCellPicture(window);
     for (int i = 1; i <= kDetectorCount; ++i) {
         times->share(c.lblZeit[i]);
@@ -241,10 +260,15 @@ QColor background(const QLabel *label)
 
 void showIndicatorState(QWidget *indicator, bool on)
 {
-    const QString name = indicator->property(kStateNamesProperty).toStringList().value(on);
+    const QString name = indicatorStateName(indicator, on);
     // Only a change is told: each new name is an event for a listening screen reader.
     if (indicator->accessibleName() != name)
         indicator->setAccessibleName(name);
+}
+
+QString indicatorStateName(const QWidget *indicator, bool on)
+{
+    return indicator->property(kStateNamesProperty).toStringList().value(on);
 }
 
 QString tag(const QPushButton *button)

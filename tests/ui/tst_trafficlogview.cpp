@@ -109,6 +109,8 @@ private slots:
     void selectionMovesWithItsText();
     void selectionKeepsItsTextWhileRowsMove_data();
     void selectionKeepsItsTextWhileRowsMove();
+    void caretMovesByKeys_data();
+    void caretMovesByKeys();
 
 private:
     QScrollBar *bar() const { return m_view->verticalScrollBar(); }
@@ -520,6 +522,67 @@ void TestTrafficLogView::selectionKeepsItsTextWhileRowsMove()
     QGuiApplication::clipboard()->clear();
     QTest::keyClick(m_view, Qt::Key_C, Qt::ControlModifier);
     QCOMPARE(QGuiApplication::clipboard()->text(), selected);
+}
+
+namespace {
+int g_toldCaret = -1;
+void hearCaret(QAccessibleEvent *event)
+{
+    if (event->type() == QAccessible::TextCaretMoved)
+        g_toldCaret = static_cast<QAccessibleTextCursorEvent *>(event)->cursorPosition();
+}
+} // namespace
+
+void TestTrafficLogView::caretMovesByKeys_data()
+{
+    // "FC 00 00 FF\r\nFC 00 01 FF\r\nFC 00 02 FF ", reached by Tab.
+    QTest::addColumn<QString>("keys");
+    QTest::addColumn<int>("caret");
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<int>("newFrames");
+    QTest::newRow("on the newest line") << "" << 26 << "FC 00 02 FF " << 0;
+    QTest::newRow("follows new lines") << "" << 52 << "FC 00 04 FF " << 2;
+    QTest::newRow("stays above them") << "Up" << 13 << "FC 00 01 FF" << 2;
+    QTest::newRow("up") << "Up" << 13 << "FC 00 01 FF" << 0;
+    QTest::newRow("first line") << "Ctrl+Home" << 0 << "FC 00 00 FF" << 0;
+    QTest::newRow("a pair on") << "Up Up Right" << 3 << "FC 00 00 FF" << 0;
+    QTest::newRow("a pair back") << "Up End Left" << 21 << "FC 00 01 FF" << 0;
+    QTest::newRow("last place") << "Ctrl+Home Ctrl+End" << 38 << "FC 00 02 FF " << 0;
+    QTest::newRow("a page up") << "PgUp" << 0 << "FC 00 00 FF" << 0;
+    QTest::newRow("a page down") << "Ctrl+Home PgDown" << 38 << "FC 00 02 FF " << 0;
+}
+
+void TestTrafficLogView::caretMovesByKeys()
+{
+    QFETCH(QString, keys);
+    QFETCH(int, caret);
+    QFETCH(QString, line);
+    QFETCH(int, newFrames);
+    appendFrames(*m_log, 0, 3);
+    m_view->refresh();
+    setScreenReader(true);
+    const auto previous = QAccessible::installUpdateHandler(hearCaret);
+    g_toldCaret = -1;
+    m_view->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_view));
+    m_view->clearFocus();
+    m_view->setFocus(Qt::TabFocusReason);
+    for (const QString &key : keys.split(u' ', Qt::SkipEmptyParts)) {
+        const QKeyCombination combination = QKeySequence(key)[0];
+        QTest::keyClick(m_view, combination.key(), combination.keyboardModifiers());
+    }
+    appendFrames(*m_log, 3, newFrames);
+    m_view->refresh();
+    QAccessible::installUpdateHandler(previous);
+    setScreenReader(false);
+    QCOMPARE(g_toldCaret, caret);
+    QCOMPARE(textOf(*m_view)->cursorPosition(), caret);
+    QCOMPARE(m_view->selectedText(), QString());
+    int start = 0;
+    int end = 0;
+    QCOMPARE(
+        textOf(*m_view)->textAtOffset(caret, QAccessible::LineBoundary, &start, &end).trimmed(),
+        line.trimmed());
 }
 
 QTEST_MAIN(TestTrafficLogView)

@@ -2,10 +2,10 @@
 // its place, with its text, font and look. The expected values are written down here as the
 // window's design states them, independently of the program's own design table.
 #include "mainwindow.h"
-#include "testercore.h"
 #include "settingsstore.h"
 #include "shape.h"
 #include "support/fakecomm.h"
+#include "testercore.h"
 #include "trafficlogview.h"
 
 #include <QCheckBox>
@@ -135,7 +135,7 @@ private slots:
                 const QString name = QStringLiteral("%1(%2)").arg(c.name).arg(row);
                 const int top = row == 0 ? 240 : 360 + 240 * row;
                 QTest::newRow(qPrintable(name))
-                    << name << c.kind << "frmMOXT" << pixels(c.left, top, c.width, 255)
+                    << name << c.kind << "tblDetektoren" << pixels(c.left, top, c.width, 255)
                     << QVariant(QString::fromUtf8(row == 0 ? c.heading : c.rowText)) << (row == 0);
             }
         }
@@ -211,8 +211,8 @@ private slots:
 
     void tabOrderFollowsTheDesign()
     {
-        QStringList expected = {"cmbCOM", "cmdOpen", "cmdClose"};
-        for (int i = 0; i <= 24; ++i)
+        QStringList expected = {"cmbCOM", "cmdOpen", "cmdClose", "cmdInit(0)", "tblDetektoren"};
+        for (int i = 1; i <= 24; ++i)
             expected << QStringLiteral("cmdInit(%1)").arg(i);
         expected << "cmdReset"
                  << "cmdInfo"
