@@ -96,6 +96,8 @@ void TestSimOptions::acceptsValidLines_data()
            });
     QTest::newRow("short help") << QStringList{"-h"}
                                 << defaultsWith([](SimOptions &o) { o.help = true; });
+    QTest::newRow("version") << QStringList{"--version"}
+                             << defaultsWith([](SimOptions &o) { o.version = true; });
 }
 
 void TestSimOptions::acceptsValidLines()
@@ -172,9 +174,10 @@ void TestSimOptions::helpNamesEveryOption()
                  qPrintable(name));
     }
     named.sort();
-    QCOMPARE(named, (QStringList{"--help", "--link", "--loop", "--no-timing", "--noise", "--quiet",
-                                 "--record", "--replay", "--seed", "--speed", "--split",
-                                 "--split-pause", "--stream", "--total", "--unsolicited"}));
+    QCOMPARE(named,
+             (QStringList{"--help", "--link", "--loop", "--no-timing", "--noise", "--quiet",
+                          "--record", "--replay", "--seed", "--speed", "--split", "--split-pause",
+                          "--stream", "--total", "--unsolicited", "--version"}));
 }
 
 QTEST_GUILESS_MAIN(TestSimOptions)
