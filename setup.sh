@@ -57,8 +57,7 @@ test)
     ;;
 package)
     install_missing "${base_packages[@]}" "${package_packages[@]}"
-    build build
-    (cd build && cpack)
+    build_package build
     ;;
 *)
     echo "usage: $0 run [--real] [arguments] | $0 test | $0 package" >&2

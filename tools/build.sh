@@ -28,3 +28,13 @@ check_format() {
     fi
     echo "$files" | xargs clang-format --dry-run --Werror
 }
+
+# build_package DIR: builds what the Debian package holds (not the tests) and makes the package,
+# the only one in DIR then, so that "apt install ./DIR/talvor-tester_*.deb" picks it.
+build_package() {
+    local dir=$1
+    build "$dir" talvor_package
+    rm -f "$dir"/talvor-tester_*.deb
+    (cd "$dir" && cpack)
+    echo "Install it with: sudo apt install ./$(ls "$dir"/talvor-tester_*.deb)"
+}

@@ -23,4 +23,4 @@ base_packages=(cmake g++ make qt6-base-dev qt6-base-private-dev qt6-serialport-d
 # What CPack needs for the Debian package (dpkg-shlibdeps, file), and what the packaging tests
 # check it with.
 package_packages=(dpkg-dev file)
-package_test_packages=(desktop-file-utils appstream lintian mandoc man-db xvfb python3-xlib)
+package_test_packages=(desktop-file-utils appstream lintian mandoc man-db xvfb python3-xlib cmark)
