@@ -47,6 +47,7 @@ test)
     install_missing "${base_packages[@]}" "${package_packages[@]}" "${package_test_packages[@]}" \
         clang-format
     check_format
+    check_spdx
     build build
     QT_QPA_PLATFORM=offscreen ctest --test-dir build --output-on-failure -j"$(nproc)"
     build build-asan -- -DTALVOR_SANITIZE=ON
