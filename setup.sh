@@ -50,6 +50,7 @@ test)
     install_missing "${base_packages[@]}" "${package_packages[@]}" "${package_test_packages[@]}" \
         clang-format
     check_format
+    check_spdx
     build build
     QT_QPA_PLATFORM=offscreen ctest --test-dir build --output-on-failure -j"$(nproc)"
     build build-asan -- -DTALVOR_SANITIZE=ON
@@ -64,8 +65,7 @@ windows)
     ;;
 package)
     install_missing "${base_packages[@]}" "${package_packages[@]}"
-    build build
-    (cd build && cpack)
+    build_package build
     ;;
 *)
     echo "usage: $0 run [--real] [arguments] | $0 test | $0 package | $0 windows" >&2

@@ -1,5 +1,6 @@
 # Sourced by the scripts that build this project (setup.sh, bench/run.sh, fuzz/run.sh,
-# tools/soak.sh): what to install, how to configure and build, and the format check.
+# tools/soak.sh): what to install, how to configure and build, and the format and licence-line
+# checks.
 source "$(dirname "${BASH_SOURCE[0]}")/packages.sh"
 
 # build DIR [TARGET...] [-- CMAKE_OPTION...]: configure and build the given targets (all when none
@@ -18,6 +19,36 @@ build() {
     cmake --build "$dir" -j"$(nproc)" "${targets[@]}"
 }
 
+# The licence line of every source file: the first line, or the second after a "#!" line.
+spdx_line="SPDX-License-Identifier: GPL-3.0-or-later"
+
+# Prints the project's source files, each after the comment mark its licence line takes: "//"
+# for C++, "#" for shell, CMake and Python; data files (the fuzz corpus, file lists, manual
+# pages, desktop files) are left out, the copyright file covers them. Only in a git checkout.
+spdx_files() {
+    local cxx=('*.cpp' '*.h' '*.h.in') hash=('*.sh' '*.py' '*.cmake' '*CMakeLists.txt' '.ci/run')
+    git ls-files -- "${cxx[@]}" | sed 's|^|// |'
+    git ls-files -- "${hash[@]}" | sed 's|^|# |'
+}
+
+# has_spdx_line MARK FILE: whether FILE starts with its licence line.
+has_spdx_line() {
+    [ "$(head -n 2 "$2" | grep -v '^#!' | head -n 1)" = "$1 $spdx_line" ]
+}
+
+# Fails, naming the files, when a source file lacks its licence line (tools/spdx.sh adds it).
+check_spdx() {
+    local mark file missing=()
+    while read -r mark file; do
+        has_spdx_line "$mark" "$file" || missing+=("$file")
+    done < <(spdx_files)
+    [ ${#missing[@]} -eq 0 ] && return 0
+    printf 'These files lack the line "%s" at the top (tools/spdx.sh adds it):\n' \
+        "$spdx_line" >&2
+    printf '  %s\n' "${missing[@]}" >&2
+    return 1
+}
+
 # Fails, naming the files, when clang-format would change any C++ file of the project.
 check_format() {
     local files
@@ -27,4 +58,14 @@ check_format() {
         files=$(find src tests tools bench fuzz -name '*.cpp' -o -name '*.h')
     fi
     echo "$files" | xargs clang-format --dry-run --Werror
+}
+
+# build_package DIR: builds what the Debian package holds (not the tests) and makes the package,
+# the only one in DIR then, so that "apt install ./DIR/talvor-tester_*.deb" picks it.
+build_package() {
+    local dir=$1
+    build "$dir" talvor_package
+    rm -f "$dir"/talvor-tester_*.deb
+    (cd "$dir" && cpack)
+    echo "Install it with: sudo apt install ./$(ls "$dir"/talvor-tester_*.deb)"
 }

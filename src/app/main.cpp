@@ -1,3 +1,4 @@
+#include "commandline.h"
 #include "quitsignals.h"
 #include "settingsstore.h"
 #include "startup.h"
@@ -27,7 +28,11 @@ QIcon programIcon()
 
 int main(int argc, char *argv[])
 {
+    if (const auto status = talvor::answerCommandLine(argc, argv))
+        return *status;
+    auto displayCheck = std::make_unique<talvor::DisplayCheck>();
     QApplication app(argc, argv);
+    displayCheck.reset();
     // Caught from before the window exists; one that comes during the start-up closes the window
     // as soon as the event loop runs.
     talvor::QuitSignals quitSignals;

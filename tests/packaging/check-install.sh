@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # check-install.sh BUILD_DIR VERSION: installs the build into a temporary DESTDIR and checks the
 # tree: every file in its place and nothing else, the desktop entry and the AppStream metadata
-# valid and pointing at what is installed, the icons at their sizes, the manual pages clean.
+# valid and pointing at what is installed, the icons at their sizes, README's Markdown and the
+# manual pages clean.
 set -euo pipefail
 build=$1
 version=$2
@@ -51,6 +52,17 @@ for png in share/icons/hicolor/*x*/apps/"$id".png; do
     size=${size%%/*}
     file -b "$png" | grep -q "^PNG image data, ${size/x/ x }," || fail "$png: $(file -b "$png")"
 done
+
+# README as a Markdown renderer reads it (cmark): each fenced code block ends in a closing fence.
+# An unclosed one would run to the end of the file, turning the rest into code.
+readme=$root/README.md
+zcat share/doc/talvor-tester/README.md.gz >"$readme"
+while read -r first last; do
+    sed -n "${first}p" "$readme" | grep -qE '^ {0,3}(```|~~~)' || continue
+    sed -n "${last}p" "$readme" | grep -qE '^ {0,3}(```|~~~) *$' \
+        || fail "README.md: the code block from line $first on has no closing fence"
+done < <(cmark --to xml --sourcepos "$readme" \
+    | sed -n 's/.*<code_block sourcepos="\([0-9]*\):[0-9]*-\([0-9]*\):.*/\1 \2/p')
 
 for page in share/man/man1/*.1.gz; do
     silent mandoc -T lint -W warning "$page"

@@ -103,6 +103,8 @@ void TestSimOptions::acceptsValidLines_data()
            });
     QTest::newRow("short help") << QStringList{"-h"}
                                 << defaultsWith([](SimOptions &o) { o.help = true; });
+    QTest::newRow("version") << QStringList{"--version"}
+                             << defaultsWith([](SimOptions &o) { o.version = true; });
 }
 
 void TestSimOptions::acceptsValidLines()
@@ -186,7 +188,8 @@ void TestSimOptions::helpNamesEveryOption()
     QCOMPARE(named,
              (QStringList{"--changing", "--help", "--latency", "--link", "--loop", "--no-timing",
                           "--noise", "--quiet", "--record", "--replay", "--seed", "--speed",
-                          "--split", "--split-pause", "--stream", "--total", "--unsolicited"}));
+                          "--split", "--split-pause", "--stream", "--total", "--unsolicited",
+                          "--version"}));
 }
 
 QTEST_GUILESS_MAIN(TestSimOptions)

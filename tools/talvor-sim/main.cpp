@@ -3,6 +3,7 @@
 #include "simloop.h"
 #include "simoptions.h"
 #include "simpty.h"
+#include "talvorversion.h"
 
 #include <cerrno>
 #include <csignal>
@@ -73,6 +74,11 @@ int main(int argc, char *argv[])
     const SimOptions &options = *parsed.options;
     if (options.help) {
         std::cout << helpText();
+        return 0;
+    }
+    if (options.version) {
+        std::cout << "talvor-sim (Talvor-Tester) " << talvor::kProgramVersion << '\n'
+                  << talvor::kLicenceNotice;
         return 0;
     }
     try {

@@ -130,6 +130,10 @@ constexpr OptionEntry kOptions[] = {
      [](SimOptions &o, std::string_view) {
          return (o.help = true, std::string());
      }},
+    {"version", ValueKind::None,
+     [](SimOptions &o, std::string_view) {
+         return (o.version = true, std::string());
+     }},
     {"quiet", ValueKind::None,
      [](SimOptions &o, std::string_view) {
          return (o.quiet = true, std::string());
@@ -274,6 +278,7 @@ Every other byte is ignored. Nothing is sent while no program has the device ope
 
 Options:
   -h, --help              Show this text and exit.
+  --version               Show the version and the licence and exit.
   -q, --quiet             Print nothing but the device path (and errors) instead of the
                           starting state and a line for each command on standard error.
   --seed N                The starting state and all randomness (noise, split points,

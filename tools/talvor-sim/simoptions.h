@@ -13,6 +13,7 @@ inline constexpr std::chrono::milliseconds kDefaultSplitPause{60};
 
 struct SimOptions {
     bool help = false;
+    bool version = false;
     bool quiet = false;
     std::uint64_t seed = 1;
     std::string linkPath;    // empty: no link
