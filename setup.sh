@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Talvor-Tester: install what is missing, build, and then run the program or the tests.
 #   ./setup.sh run [arguments]          build and start the program with the device simulator
 #   ./setup.sh run --real [arguments]   build and start the program for your own device

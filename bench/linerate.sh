@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The whole program at the device's line rate: talvor-tester runs under Xvfb, connects to talvor-sim through a pseudo-terminal, and the CPU time it takes
 # (utime + stime from /proc, so other load on the machine does not count) is printed for
 #   idle       connected, nothing received

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // talvor-bench: the cost of the receive poll on the real window, against the literal way of doing
 // it; with --peak-memory [MB], the peak memory after feeding that much (default 500 MB) instead;
 // with --big-ticks MB frames|noise, the peak memory of ticks that bring that much at once; with

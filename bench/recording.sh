@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # What a recording costs the real program, driven as a user drives it: talvor-tester (Release)
 # under Xvfb, talvor-sim on a pseudo-terminal, clicks and keys through xdotool.
 #   bench/recording.sh [SECONDS]   CPU share at 1,920 B/s without and with a recording (default

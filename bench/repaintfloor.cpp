@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What one repaint every 50 ms costs on its own: a window of the tester's size with one child
 // as large as the traffic log's viewport, which a 50 ms timer marks for repainting. It paints
 // nothing but its background, so its CPU share is what Qt and the display server take for the

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds talvor-bench in a Release tree (build-release) and runs it on the offscreen platform.
 #   bench/run.sh                   tick costs and throughputs, ours next to the literal way
 #   bench/run.sh --peak-memory     peak memory after 500 MB through the receive poll, then of

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The lenient number reading on any text, read as UTF-8 and as UTF-16: no crash, no undefined
 // behaviour, and every result within its range and consistent with the others.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The decoder with its bounded buffer against the unbounded literal decoder: the same reports,
 // run by run, and the same newest bytes kept. The input is a series of chunks, each a length byte
 // and its bytes; a length byte of 0xFF empties both buffers, as a connect does.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The traffic log's incremental line breaking against the whole-text replacement: with bounds too
 // large to matter the texts are equal; with small bounds (from the first two input bytes) the log
 // keeps exactly the newest part that fits. The rest of the input is a series of steps: a received

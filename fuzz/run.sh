@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the fuzz targets (clang, libFuzzer, AddressSanitizer, UndefinedBehaviorSanitizer) in
 # build-fuzz and runs each one for a set time, starting from its committed corpus.
 #   fuzz/run.sh [seconds per target, default 60]

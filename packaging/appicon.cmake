@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The program's identity on the desktop, and its icon: one drawing, rendered by rsvg-convert
 # (librsvg2-bin) into PNGs of the icon theme's usual sizes. The PNGs serve both the icon theme and
 # the window, so the program needs no SVG image plugin at run time.

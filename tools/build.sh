@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Sourced by the scripts that build this project (setup.sh, bench/run.sh, fuzz/run.sh,
 # tools/soak.sh): what to install, how to configure and build, and the format and licence-line
 # checks.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Sourced by the scripts that build this project: installs the Debian packages they need.
 # install_missing PACKAGE...: as root, installs those not installed yet; as another user, prints
 # the apt-get line to run first and stops.

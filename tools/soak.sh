@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Soak test: builds a Release tree (build-release), then talvor-sim streams 50 MB of mixed frames
 # and noise through a pseudo-terminal into the program's core (no window), as fast as it reads them.
 #   tools/soak.sh [total bytes, default 50000000] [seed, default 1]

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Sourced by setup.sh: the Windows build made on this Linux machine with MinGW-w64 and a static Qt
 # for Windows, its installer, and its tests under Wine.
 #   QT_WINDOWS_PREFIX   a static Qt for Windows, unpacked or built (lib/cmake/Qt6 in it)

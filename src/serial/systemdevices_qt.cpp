@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The system's serial devices through Qt's serial port library.
 
 #include "serialdevices.h"

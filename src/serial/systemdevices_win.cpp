@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The system's serial devices on Windows, where the program has no Qt serial port library: the
 // ports of the device class "Ports (COM & LPT)" that are present, with the name that the
 // Device Manager shows for them.

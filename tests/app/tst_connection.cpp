@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Connect, disconnect, the handshake check box and the port list: the state table on a real
 // pseudo-terminal through the real component, and with a fake component for refusals that a
 // pseudo-terminal cannot produce.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The receive and send paths end to end: the real window and component on a pseudo-terminal
 // that plays the device, with a fake component for the failures a pseudo-terminal cannot make.
 #include "mainwindow.h"

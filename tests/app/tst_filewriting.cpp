@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Files that could hold up the window or end the program: a recording into a FIFO that nobody
 // reads, whose reader stalls or whose reader goes away, and a log saved onto a full disk. The
 // real window, component and pseudo-terminal; the files are real too.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The port list's tool tips and the dialog "Schnittstellen zuordnen", driven from the keyboard on
 // the real program with the real settings file and a real pseudo-terminal.
 #include "mainwindow.h"

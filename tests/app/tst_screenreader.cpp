@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What a screen reader user meets in the window: the detector table as a table with a cell
 // cursor, and what happens told without moving the focus. The real window, shown, on a real
 // pseudo-terminal, with Qt's platform accessibility switched on as a screen reader does.

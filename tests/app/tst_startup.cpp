@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Start-up and shut-down against the real settings file of this test process (CTest points
 // XDG_CONFIG_HOME at a folder of its own).
 #include "mainwindow.h"

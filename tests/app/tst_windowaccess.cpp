@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window for users of the keyboard, the mouse wheel and a screen reader: Qt's own texts in
 // German, lists that a stray wheel turn does not change, Enter on the focused button, an error
 // line that stays readable with long device paths, and what every control tells assistive

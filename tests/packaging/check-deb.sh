@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # check-deb.sh BUILD_DIR VERSION SOURCE_DIR: makes the Debian package from the build into a
 # temporary folder and checks its version, contents, Depends, licence and lintian's verdict, and
 # the hardening of its programs; then answers --help and --version from the unpacked package,

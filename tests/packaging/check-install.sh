@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # check-install.sh BUILD_DIR VERSION: installs the build into a temporary DESTDIR and checks the
 # tree: every file in its place and nothing else, the desktop entry and the AppStream metadata
 # valid and pointing at what is installed, the icons at their sizes, README's Markdown and the

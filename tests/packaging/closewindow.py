@@ -1,4 +1,5 @@
 #!/usr/bin/python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """closewindow.py CAPTION CLASS: waits for a shown top-level window with the caption CAPTION,
 checks what the desktop reads from it (its WM_CLASS for the menu entry, an icon), and asks it to
 close the way a window manager does, with WM_DELETE_WINDOW."""

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The receive path done the slow, obvious way, exactly as the device's protocol and the traffic

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Recording on the real parts: the tester (offscreen, real window and component) records what
 // talvor-sim or a pseudo-terminal sends and what its buttons send, the recording replays through
 // talvor-sim into another window, and a disk that goes away or fills up ends the recording only.

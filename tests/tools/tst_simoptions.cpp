@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "simoptions.h"
 
 #include <QRegularExpression>
@@ -185,11 +186,10 @@ void TestSimOptions::helpNamesEveryOption()
                  qPrintable(name));
     }
     named.sort();
-    QCOMPARE(named,
-             (QStringList{"--changing", "--help", "--latency", "--link", "--loop", "--no-timing",
-                          "--noise", "--quiet", "--record", "--replay", "--seed", "--speed",
-                          "--split", "--split-pause", "--stream", "--total", "--unsolicited",
-                          "--version"}));
+    QCOMPARE(named, (QStringList{"--changing", "--help", "--latency", "--link", "--loop",
+                                 "--no-timing", "--noise", "--quiet", "--record", "--replay",
+                                 "--seed", "--speed", "--split", "--split-pause", "--stream",
+                                 "--total", "--unsolicited", "--version"}));
 }
 
 QTEST_GUILESS_MAIN(TestSimOptions)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Runs the built talvor-sim and talks to it through its pseudo-terminal, as the tester would.
 
 #include "simdevice.h"

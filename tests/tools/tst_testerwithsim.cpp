@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The tester (offscreen, the real window and component) connected to the real simulator on its
 // pseudo-terminal: what a new user sees when trying the tool without a device.
 #include "simdevice.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "hexformat.h"
 #include "reportdecoder.h"
 #include "reportformat.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window as the user sees it after loading: every control of the design in its container, at
 // its place, with its text, font and look. The expected values are written down here as the
 // window's design states them, independently of the program's own design table.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # check-component.sh TEST_EXE DIR: runs the Windows serial component's QtTest under Wine in a new
 # prefix in DIR, with COM1 mapped to echopeer.py's pseudo-terminal.
 set -euo pipefail

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # check-installer.sh INSTALLER SIMULATOR VERSION DIR: installs Talvor-Tester silently into a new
 # Wine prefix in DIR, starts the installed program under Xvfb with COM1 mapped to talvor-sim, and
 # drives its window with xdotool at the places of its design: a recording started from the log's

@@ -1,4 +1,5 @@
 #!/usr/bin/python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """echopeer.py: the device side of a pseudo-terminal for the Windows serial component's test.
 Prints the terminal's path, then sends back every chunk it receives, with two exceptions: a lone
 0x05 is answered with the line settings the terminal has now ("19200 8N1 RTS/CTS" or

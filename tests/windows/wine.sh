@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Sourced by the tests of the Windows build: a headless Wine prefix of the test's own whose COM1
 # points where the test says. Wine maps COM ports to the machine's /dev/ttyS* by itself (COM1 to
 # /dev/ttyS0 at first), and those may be real serial lines: nothing is started in a prefix before

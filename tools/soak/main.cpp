@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // talvor-soak: talvor-sim streams mixed frames and noise through a pseudo-terminal into the
 // program's core (its serial port component on QSerialPort, its poll, decoder and log, without a
 // window) as fast as the program takes them; afterwards the last report told for every row must

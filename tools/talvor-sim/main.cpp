@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // talvor-sim: a Talvor on a pseudo-terminal, for trying out and testing Talvor-Tester.
 
 #include "simloop.h"
