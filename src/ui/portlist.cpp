@@ -18,13 +18,17 @@ void showChosenSummary(QComboBox *list)
     list->setToolTip(list->itemData(list->currentIndex(), Qt::ToolTipRole).toString());
 }
 
-// Tells the summaries anew as the list's popup opens: a device may have come or gone since.
+const QString kSummaryRefreshName = QStringLiteral("portSummaryRefresh");
+
+// Tells the summaries anew as the list's popup opens: a device may have come or gone since. Found
+// again by its name: it has no meta-object of its own for findChild to tell it by.
 class SummaryRefresh : public QObject {
 public:
     explicit SummaryRefresh(QComboBox *list)
         : QObject(list)
         , m_list(list)
     {
+        setObjectName(kSummaryRefreshName);
     }
 
 protected:
@@ -50,7 +54,7 @@ void showPortSummaries(QComboBox *list)
         list->setItemData(i, text, Qt::AccessibleDescriptionRole);
     }
     showChosenSummary(list);
-    if (!list->findChild<SummaryRefresh *>(QString(), Qt::FindDirectChildrenOnly)) {
+    if (!list->findChild<QObject *>(kSummaryRefreshName, Qt::FindDirectChildrenOnly)) {
         list->view()->installEventFilter(new SummaryRefresh(list));
         QObject::connect(list, &QComboBox::currentIndexChanged, list,
                          [list] { showChosenSummary(list); });
