@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "simdevice.h"
+#include "simfaults.h"
 
 #include <QTest>
 
@@ -10,6 +11,7 @@ using namespace talvor::sim;
 
 using Frames = std::vector<Frame>;
 Q_DECLARE_METATYPE(Frames)
+Q_DECLARE_METATYPE(DeviceFaults)
 
 namespace {
 
@@ -74,6 +76,8 @@ private slots:
     void ignoredBytesChangeNothing();
     void programmingTakesLowestUnusedAddress();
     void programmingKeepsFlagAndCv();
+    void faultyUnitAnswers_data();
+    void faultyUnitAnswers();
     void seedOneState_data();
     void seedOneState();
     void seedOneSystemInfo();
@@ -169,6 +173,40 @@ void TestSimDevice::programmingKeepsFlagAndCv()
     QCOMPARE(device.answer(0x45), (Frames{address(5, 0x80, 0x03), cv(5, 7)}));
     device.answer(0x86);
     QCOMPARE(device.answer(0x46), (Frames{address(6, 0x80, 0x05), cv(6, 0x80)}));
+}
+
+void TestSimDevice::faultyUnitAnswers_data()
+{
+    QTest::addColumn<DeviceFaults>("faults");
+    QTest::addColumn<int>("command");
+    QTest::addColumn<Frames>("expected");
+
+    Frames withoutTwoAndThree = knownAddressReports();
+    withoutTwoAndThree.erase(withoutTwoAndThree.begin() + 1, withoutTwoAndThree.begin() + 3);
+    QTest::newRow("silent detectors leave the initialisation")
+        << DeviceFaults{{2, 3}, {}, {}} << 0x20 << withoutTwoAndThree;
+    QTest::newRow("a silent detector answers no request")
+        << DeviceFaults{{5}, {}, {}} << 0x45 << Frames{};
+    QTest::newRow("a silent detector tells no programmed address")
+        << DeviceFaults{{2}, {}, {}} << 0x82 << Frames{};
+    QTest::newRow("system information still comes")
+        << DeviceFaults{{1}, {}, {}} << 0x60 << Frames{{0xFD, 0x81, 0x02, 23, 11, 0xFF}};
+    QTest::newRow("another address keeps the flag")
+        << DeviceFaults{{}, {{5, 0x1234}}, {}} << 0x45 << Frames{address(5, 0x92, 0x34), cv(5, 7)};
+    QTest::newRow("the later address counts") << DeviceFaults{{}, {{1, 7}, {1, 0}}, {}} << 0x41
+                                              << Frames{address(1, 0x00, 0x00), cv(1, 42)};
+    QTest::newRow("another CV value") << DeviceFaults{{}, {}, {{24, 200}}} << 0x58
+                                      << Frames{address(24, 0x00, 0xFF), cv(24, 200)};
+}
+
+void TestSimDevice::faultyUnitAnswers()
+{
+    QFETCH(DeviceFaults, faults);
+    QFETCH(int, command);
+    QFETCH(Frames, expected);
+    SimDevice device = knownDevice();
+    applyFaults(device, faults);
+    QCOMPARE(device.answer(static_cast<std::uint8_t>(command)), expected);
 }
 
 // The starting state without --seed; end-to-end tests of the tester rely on it.

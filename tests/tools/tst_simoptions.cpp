@@ -102,6 +102,16 @@ void TestSimOptions::acceptsValidLines_data()
                o.replayPath = "rec.txt";
                o.replayNoTiming = true;
            });
+    QTest::newRow("silent detectors, list and range")
+        << QStringList{"--silent", "3,7-9", "--silent=24"} << defaultsWith([](SimOptions &o) {
+               o.faults.silent = {3, 7, 8, 9, 24};
+           });
+    QTest::newRow("addresses and CV values")
+        << QStringList{"--address", "5=1234", "--address=6=0", "--cv", "24=255"}
+        << defaultsWith([](SimOptions &o) {
+               o.faults.addresses = {{5, 1234}, {6, 0}};
+               o.faults.cvValues = {{24, 255}};
+           });
     QTest::newRow("short help") << QStringList{"-h"}
                                 << defaultsWith([](SimOptions &o) { o.help = true; });
     QTest::newRow("version") << QStringList{"--version"}
@@ -157,6 +167,22 @@ void TestSimOptions::rejectsWrongLines_data()
     QTest::newRow("speed and no timing")
         << QStringList{"--replay", "r", "--speed", "2", "--no-timing"}
         << "--speed and --no-timing exclude each other";
+    QTest::newRow("silent detector 0") << QStringList{"--silent", "0"} << "--silent: expected";
+    QTest::newRow("silent detector 25") << QStringList{"--silent", "25"} << "--silent: expected";
+    QTest::newRow("silent range backwards")
+        << QStringList{"--silent", "9-7"} << "--silent: expected";
+    QTest::newRow("silent list ends in a comma")
+        << QStringList{"--silent", "3,"} << "--silent: expected";
+    QTest::newRow("silent empty") << QStringList{"--silent="} << "--silent: expected";
+    QTest::newRow("address without detector")
+        << QStringList{"--address", "1234"} << "--address: expected DETECTOR=ADDRESS";
+    QTest::newRow("address too large")
+        << QStringList{"--address", "5=32768"} << "--address: expected";
+    QTest::newRow("CV too large") << QStringList{"--cv", "5=256"} << "--cv: expected";
+    QTest::newRow("CV of detector 25") << QStringList{"--cv", "25=1"} << "--cv: expected";
+    QTest::newRow("replay of a faulty unit")
+        << QStringList{"--replay", "r", "--silent", "3"}
+        << "--replay sends the recording as it is and takes no --silent";
     QTest::newRow("replay with noise")
         << QStringList{"--replay", "r", "--noise"}
         << "--replay sends the recording as it is and takes no --noise";
@@ -186,10 +212,12 @@ void TestSimOptions::helpNamesEveryOption()
                  qPrintable(name));
     }
     named.sort();
-    QCOMPARE(named, (QStringList{"--changing", "--help", "--latency", "--link", "--loop",
-                                 "--no-timing", "--noise", "--quiet", "--record", "--replay",
-                                 "--seed", "--speed", "--split", "--split-pause", "--stream",
-                                 "--total", "--unsolicited", "--version"}));
+    QCOMPARE(named,
+             (QStringList{"--address", "--changing",    "--cv",        "--help",   "--latency",
+                          "--link",    "--loop",        "--no-timing", "--noise",  "--quiet",
+                          "--record",  "--replay",      "--seed",      "--silent", "--speed",
+                          "--split",   "--split-pause", "--stream",    "--total",  "--unsolicited",
+                          "--version"}));
 }
 
 QTEST_GUILESS_MAIN(TestSimOptions)

@@ -93,6 +93,19 @@ SimDevice SimDevice::fromSeed(std::uint64_t seed)
 
 std::vector<Frame> SimDevice::answer(std::uint8_t command)
 {
+    std::vector<Frame> frames = answerAll(command);
+    std::erase_if(frames, [this](const Frame &frame) { return !sends(frame); });
+    return frames;
+}
+
+bool SimDevice::sends(const Frame &frame) const
+{
+    const bool ofDetector = frame.size() > 1 && frame[0] != kSystemInfoReport;
+    return !ofDetector || frame[1] < 1 || frame[1] > kDetectorCount || !isSilent(frame[1]);
+}
+
+std::vector<Frame> SimDevice::answerAll(std::uint8_t command)
+{
     const Command c = decodeCommand(command);
     switch (c.kind) {
     case CommandKind::Initialise: {

@@ -60,15 +60,29 @@ public:
     Frame systemInfoReport() const;
 
     const Detector &detector(int number) const { return m_detectors.at(number - 1); }
+
+    // A faulty unit: a silenced detector answers no command.
+    void silence(int detector) { m_silent.at(detector - 1) = true; }
+    bool isSilent(int detector) const { return m_silent.at(detector - 1); }
+    void setAddress(int detector, std::uint16_t address)
+    {
+        m_detectors.at(detector - 1).address = address;
+    }
+    void setCv(int detector, std::uint8_t cv) { m_detectors.at(detector - 1).cv = cv; }
+    // Whether the device sends this frame: not an address or CV report of a silenced detector.
+    bool sends(const Frame &frame) const;
     const SystemInfo &systemInfo() const { return m_info; }
 
 private:
+    // The answer of a device whose every detector answers.
+    std::vector<Frame> answerAll(std::uint8_t command);
     // The address that programming gives a detector: the lowest address from 1 up that no
     // detector holds, the programmed one's own included, so that it always changes.
     std::uint16_t nextFreeAddress() const;
 
     Detectors m_detectors;
     SystemInfo m_info;
+    std::array<bool, kDetectorCount> m_silent{};
 };
 
 } // namespace talvor::sim

@@ -93,6 +93,7 @@ SimLoop::SimLoop(const SimOptions &options, SimPty &pty, int stopFd)
     , m_device(SimDevice::fromSeed(options.seed))
     , m_shaper(options, options.seed)
 {
+    applyFaults(m_device, options.faults);
     if (options.replayPath.empty())
         return;
     // A folder opens like a file here, and reading it fails only later.
@@ -232,7 +233,8 @@ void SimLoop::answer(std::uint8_t command, Clock::time_point now)
 
 void SimLoop::sendUnsolicited(Clock::time_point now)
 {
-    m_queue.push(m_shaper.shape(m_shaper.unsolicitedReport(m_device)), now);
+    if (const Frame report = m_shaper.unsolicitedReport(m_device); m_device.sends(report))
+        m_queue.push(m_shaper.shape(report), now);
     const auto period = seconds(1.0 / m_options.unsolicitedRate);
     m_nextUnsolicited += period;
     if (m_nextUnsolicited < now)
@@ -382,7 +384,7 @@ void SimLoop::logState() const
         char number[4];
         std::snprintf(number, sizeof number, "%2d", n);
         log("detector " + std::string(number) + ": " + addressText(d) + ", CV " +
-            std::to_string(d.cv));
+            std::to_string(d.cv) + (m_device.isSilent(n) ? ", silent" : ""));
     }
 }
 

@@ -175,6 +175,18 @@ constexpr OptionEntry kOptions[] = {
      [](SimOptions &o, std::string_view) {
          return (o.replayLoop = true, std::string());
      }},
+    {"silent", ValueKind::Required,
+     [](SimOptions &o, std::string_view v) {
+         return addSilentDetectors(o.faults, v);
+     }},
+    {"address", ValueKind::Required,
+     [](SimOptions &o, std::string_view v) {
+         return addAddress(o.faults, v);
+     }},
+    {"cv", ValueKind::Required,
+     [](SimOptions &o, std::string_view v) {
+         return addCvValue(o.faults, v);
+     }},
 };
 
 const OptionEntry *findOption(std::string_view name)
@@ -211,7 +223,8 @@ std::string checkCombinations(const SimOptions &o, const std::vector<std::string
     if (wasGiven("--speed") && o.replayNoTiming)
         return "--speed and --no-timing exclude each other";
     if (!o.replayPath.empty()) {
-        for (const std::string_view name : {"--noise", "--split", "--unsolicited", "--stream"}) {
+        for (const std::string_view name :
+             {"--noise", "--split", "--unsolicited", "--stream", "--silent", "--address", "--cv"}) {
             if (wasGiven(name))
                 return "--replay sends the recording as it is and takes no " + std::string(name);
         }
@@ -316,6 +329,15 @@ Options:
                           milliseconds (1 to 1000), as a USB serial adapter's latency
                           timer does (16 ms with most); without it every frame is written
                           on its own as soon as it is due.
+
+A faulty unit, for trying the tester's unattended check without a faulty device;
+each of these may be given more than once:
+  --silent LIST           These detectors answer no command and send no report of their
+                          own with --unsolicited (the load of --stream stays as it is):
+                          numbers 1 to 24 and ranges, separated by commas (--silent 3,7-9).
+  --address N=ADDRESS     Detector N has ADDRESS (0 to 32767; 0 is "frei", 30583 = 0x7777
+                          "unbek.") instead of the one from the seed; its flag stays.
+  --cv N=VALUE            Detector N has the CV value VALUE (0 to 255).
 
 Replaying a recording of Talvor-Tester ("Mitschnitt", format in README.md):
   --replay FILE           Send the bytes that the device sent in the recording (its RX

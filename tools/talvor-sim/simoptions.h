@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "simfaults.h"
+
 #include <chrono>
 #include <cstdint>
 #include <optional>
@@ -31,6 +33,7 @@ struct SimOptions {
     double replaySpeed = 1.0;             // recorded pauses are divided by it
     bool replayNoTiming = false;          // no pauses at all
     bool replayLoop = false;              // start again at the end of the recording
+    DeviceFaults faults;                  // silent detectors, addresses and CV values set
 
     friend bool operator==(const SimOptions &, const SimOptions &) = default;
 };
