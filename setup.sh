@@ -49,6 +49,7 @@ run)
     ;;
 test)
     install_missing "${base_packages[@]}" "${package_packages[@]}" "${package_test_packages[@]}" \
+        "${report_test_packages[@]}" \
         clang-format
     check_format
     check_spdx

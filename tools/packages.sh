@@ -25,6 +25,8 @@ base_packages=(cmake g++ make qt6-base-dev qt6-base-private-dev qt6-serialport-d
 # check it with.
 package_packages=(dpkg-dev file)
 package_test_packages=(desktop-file-utils appstream lintian mandoc man-db xvfb python3-xlib cmark)
+# The report tests read the PDF back with pdftotext and pdfinfo.
+report_test_packages=(poppler-utils)
 # The Windows build made here (tools/windows.sh): the cross compiler, the installer's tools and the
 # .ico maker; what its tests under Wine drive the program with; and what building the static Qt for
 # Windows from Debian's source package needs beyond the Linux build's packages.

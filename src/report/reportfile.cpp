@@ -1,0 +1,37 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "reportfile.h"
+
+#include "csvreport.h"
+#include "jsonreport.h"
+#include "pdfreport.h"
+
+#include <QFileInfo>
+
+namespace talvor {
+
+std::optional<ReportFormat> reportFormatFor(const QString &path)
+{
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    if (suffix == u"pdf")
+        return ReportFormat::Pdf;
+    if (suffix == u"csv")
+        return ReportFormat::Csv;
+    if (suffix == u"json")
+        return ReportFormat::Json;
+    return std::nullopt;
+}
+
+QByteArray renderReport(const TestReport &report, ReportFormat format)
+{
+    switch (format) {
+    case ReportFormat::Pdf:
+        return pdfReport(report);
+    case ReportFormat::Csv:
+        return csvReport(report);
+    case ReportFormat::Json:
+        return jsonReport(report);
+    }
+    return {};
+}
+
+} // namespace talvor
