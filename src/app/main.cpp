@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "checkmain.h"
 #include "commandline.h"
 #include "quitsignals.h"
 #include "settingsstore.h"
@@ -31,6 +32,8 @@ int main(int argc, char *argv[])
 {
     if (const auto status = talvor::answerCommandLine(argc, argv))
         return *status;
+    if (talvor::wantsCheck(argc, argv))
+        return talvor::runCheck(argc, argv);
     auto displayCheck = std::make_unique<talvor::DisplayCheck>();
     QApplication app(argc, argv);
     displayCheck.reset();

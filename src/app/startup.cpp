@@ -7,8 +7,6 @@
 
 namespace talvor {
 
-namespace {
-
 // The window is German whatever the system's language, and so are the texts that Qt itself
 // shows: the context menus of the text box and the scroll bars, key names, the serial port's
 // messages. Qt's own German translations (Debian's qt6-translations-l10n) are loaded once for the
@@ -29,8 +27,6 @@ void loadQtGermanTexts()
             delete translator;
     }
 }
-
-} // namespace
 
 Program openProgram(std::unique_ptr<CommComponent> comm, SettingsStore &settings,
                     const QStringList &arguments)

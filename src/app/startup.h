@@ -20,6 +20,10 @@ struct Program {
     std::unique_ptr<MainWindow> window;
 };
 
+// Qt's own German texts for the whole program (its dialogs, key names, the serial port's
+// messages), loaded once.
+void loadQtGermanTexts();
+
 Program openProgram(std::unique_ptr<CommComponent> comm, SettingsStore &settings,
                     const QStringList &arguments);
 
