@@ -101,11 +101,12 @@ CheckOutcome CheckRun::outcome() const
         return outcome;
     }
     if (!m_anyAnswer) {
-        outcome.error = QStringLiteral("Fehler %1 %2 (%3): Keine Antwort vom Gerät in %4 s. Kabel, "
-                                       "Stromversorgung und \"RTS/CTS\" (--rtscts) prüfen.")
-                            .arg(kNoAnswerNumber)
-                            .arg(reporttext::portText(m_plan.port), m_plan.device)
-                            .arg(double(m_plan.wait.count()) / 1000);
+        outcome.error =
+            QStringLiteral("Fehler %1 %2 (%3): Keine Antwort vom Gerät in %4 s. Kabel, "
+                           "Stromversorgung und \"RTS/CTS\" (--rtscts) prüfen.")
+                .arg(kNoAnswerNumber)
+                .arg(reporttext::portText(m_plan.port), m_plan.device)
+                .arg(QLocale(QLocale::German).toString(double(m_plan.wait.count()) / 1000));
         return outcome;
     }
     outcome.report.verdict = compareWithExpectation(outcome.report, m_plan.expectation);
