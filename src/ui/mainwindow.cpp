@@ -7,6 +7,7 @@
 #include "portassigndialog.h"
 #include "portlist.h"
 #include "recordingcontrol.h"
+#include "reportcontrol.h"
 #include "sendbyte.h"
 #include "shape.h"
 #include "trafficlogview.h"
@@ -39,7 +40,13 @@ MainWindow::MainWindow(TesterCore &core, QWidget *parent)
     m_controls.RichTextBox1->appendMenuActions(
         {m_recording->startAction(), m_recording->stopAction(), m_recording->saveLogAction()});
     installPortMenu(m_controls.cmbCOM, [this] { assignPorts(); });
+    m_report = new ReportControl(this, [this] {
+        return m_connectedPort != 0 ? m_connectedPort : m_controls.cmbCOM->currentIndex() + 1;
+    });
+    m_report->installMenu(m_controls.tblDetektoren);
     m_announcer = new Announcer(this);
+    connect(m_report, &ReportControl::saved, m_announcer, &Announcer::announce);
+    connect(m_report, &ReportControl::failed, this, &MainWindow::showFailure);
     announceKeyboardChoices(m_controls.cmbCOM, m_announcer);
     announceKeyboardChoices(m_controls.cmbDetektor, m_announcer);
     connect(&m_summary, &AnswerSummary::ready, m_announcer, &Announcer::announce);
@@ -77,6 +84,7 @@ void MainWindow::connectCore()
     connect(core, &TesterCore::logChanged, m_controls.RichTextBox1, &TrafficLogView::refresh);
     connect(core, &TesterCore::reportsReceived, this, [this](std::span<const Report> reports) {
         showReports(m_controls, m_shownReports, reports);
+        m_report->take(reports, m_shownReports.time);
         m_summary.take(reports);
     });
     connect(core, &TesterCore::connectionChanged, this, &MainWindow::showLinkState);
@@ -131,6 +139,7 @@ void MainWindow::showRecording(bool on)
 void MainWindow::resetDisplay()
 {
     resetDetectorTable(m_controls, m_shownReports);
+    m_report->clear();
     m_core.resetData();
 }
 

@@ -11,6 +11,7 @@ namespace talvor {
 
 class Announcer;
 class RecordingControl;
+class ReportControl;
 class TesterCore;
 
 // The one window of the program, frmMOXT in the design. It holds the controls; each event of a
@@ -24,6 +25,7 @@ public:
     ~MainWindow() override;
 
     const Controls &controls() const { return m_controls; }
+    const ReportControl &report() const { return *m_report; }
 
     // The start-up, before the window is first shown: the lists filled (portCount ports), the
     // remembered choices restored, the poll started.
@@ -58,6 +60,7 @@ private:
     Controls m_controls;
     ShownReports m_shownReports;
     RecordingControl *m_recording;
+    ReportControl *m_report;
     Announcer *m_announcer;
     AnswerSummary m_summary;
     QString m_caption;
