@@ -16,6 +16,8 @@ namespace talvor {
 namespace {
 
 constexpr char kHelpText[] = R"(Usage: talvor-tester [/NOPORTLIMIT]
+       talvor-tester --check N [--rtscts 0|1] [--wait SECONDS] [--report FILE]
+                     [--expect FILE] [--record FILE]
        talvor-tester --help | --version
 
 Talvor-Tester tests a Talvor detector hub over a serial port (19200 baud, 8N1): it shows the
@@ -26,6 +28,28 @@ device its commands. Its window is in German.
                 letter case, and only as the whole command line).
   -h, --help    Show this text and exit.
   --version     Show the version and the licence and exit.
+
+The unattended check, without a window and without a display:
+  --check N         Connect to "COM N" as the window would, send "Initialisiere
+                    Detektoren" (0x20) and "Sys-Info" (0x60), collect the answers until
+                    every expected detector has answered or for the wait after the last
+                    answer (at most twice the wait after the commands), disconnect.
+  --rtscts 0|1      The handshake; default the choice the window remembered.
+  --wait SECONDS    The wait after the last answer (default 3).
+  --report FILE     Write the test report, as PDF, CSV or JSON by the ending of FILE
+                    (.pdf, .csv, .json); without it a German summary goes to standard
+                    output.
+  --expect FILE     A CSV report of a good unit: a detector passes when it answered
+                    with the same address (and the same CV value where FILE has one;
+                    the check then also sends "Anfordern" for it). Detectors with
+                    "keine Meldung" in FILE are not asked for. Without it, every
+                    detector must answer.
+  --record FILE     Record the check's traffic (format in README.md), to be looked at
+                    or replayed with talvor-sim --replay.
+  Exit status: 0 every expected detector passed; 1 at least one is missing or
+  different (standard output names each); 2 the check could not run (the port did
+  not open, the device did not answer at all, a file could not be read or written;
+  the "Fehler n ..." text goes to standard error).
 
 The settings file is ~/.config/MOXT/MOXT.conf ($XDG_CONFIG_HOME/MOXT/MOXT.conf when that is
 set). In its section [Devices], COMn=PATH puts the device PATH behind "COM n", for example

@@ -2,6 +2,7 @@
 // The real program's answers to --help and --version, and its end without a display: what it
 // writes on standard output and standard error, and its exit status.
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTest>
 
 class TestCommandLine : public QObject {
@@ -35,6 +36,10 @@ private slots:
                                     << "" << 1 << "" << noDisplay;
         QTest::newRow("display that does not answer") << QStringList{"/NOPORTLIMIT"} << "xcb"
                                                       << ":1999" << 1 << "" << noDisplay;
+        QTest::newRow("check needs no display")
+            << QStringList{"--check", "1", "--expect", "/nirgends/gut.csv"} << "xcb"
+            << ":1999" << 2 << ""
+            << "talvor-tester: /nirgends/gut.csv kann nicht gelesen werden";
         QTest::newRow("no Wayland") << QStringList{} << "wayland"
                                     << "" << 1 << "" << noDisplay;
     }
@@ -61,7 +66,9 @@ private slots:
         QCOMPARE(program.exitStatus(), QProcess::NormalExit);
         QCOMPARE(program.exitCode(), status);
         const QString out = QString::fromUtf8(program.readAllStandardOutput());
-        const QString err = QString::fromUtf8(program.readAllStandardError());
+        QString err = QString::fromUtf8(program.readAllStandardError());
+        // Qt's note where a session has no runtime folder (root in a container) says nothing here.
+        err.remove(QRegularExpression("^QStandardPaths: XDG_RUNTIME_DIR not set[^\n]*\n"));
         QVERIFY2(output.isEmpty() ? out.isEmpty() : out.startsWith(output), qPrintable(out));
         QVERIFY2(errors.isEmpty() ? err.isEmpty() : err.startsWith(errors), qPrintable(err));
     }
