@@ -7,10 +7,12 @@
 #include "talvorversion.h"
 
 #include <QAction>
+#include <QComboBox>
 #include <QDateTime>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QLineEdit>
 #include <QMenu>
 #include <QStandardPaths>
 
@@ -27,6 +29,16 @@ QString withEnding(const QString &path, const QString &filter)
     if (reportFormatFor(path))
         return path;
     return path + (filter == kCsvFilter ? QStringLiteral(".csv") : QStringLiteral(".pdf"));
+}
+
+// Qt's German label of the name box, "Datei&name:", reaches a screen reader with its "&", and the
+// type list has no name of its own.
+void nameForScreenReader(QFileDialog &dialog)
+{
+    if (auto *name = dialog.findChild<QLineEdit *>(QStringLiteral("fileNameEdit")))
+        name->setAccessibleName(QStringLiteral("Dateiname"));
+    if (auto *type = dialog.findChild<QComboBox *>(QStringLiteral("fileTypeCombo")))
+        type->setAccessibleName(QStringLiteral("Dateityp"));
 }
 
 } // namespace
@@ -89,12 +101,15 @@ void ReportControl::askAndSave()
     const TestReport report =
         m_model.report(QStringLiteral("Talvor-Tester %1").arg(kProgramVersion),
                        {QDateTime::currentDateTime(), port, deviceForPort(port).path});
-    QString filter = kPdfFilter;
-    const QString chosen = QFileDialog::getSaveFileName(
-        m_window, QStringLiteral("Prüfbericht speichern"), defaultFileName(),
-        kPdfFilter + QStringLiteral(";;") + kCsvFilter, &filter, QFileDialog::DontUseNativeDialog);
-    if (chosen.isEmpty())
+    QFileDialog dialog(m_window, QStringLiteral("Prüfbericht speichern"), defaultFileName(),
+                       kPdfFilter + QStringLiteral(";;") + kCsvFilter);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    nameForScreenReader(dialog);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return;
+    const QString chosen = dialog.selectedFiles().constFirst();
+    const QString filter = dialog.selectedNameFilter();
     const QString path = withEnding(chosen, filter);
     m_saver.save(path, report, *reportFormatFor(path));
 }

@@ -15,6 +15,7 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QProcess>
 #include <QPushButton>
@@ -47,7 +48,8 @@ void answerSaveDialog(const QString &name, const QString &filter)
         watch->deleteLater();
         watch->stop();
         dialog->selectNameFilter(filter);
-        dialog->selectFile(name);
+        // Typed, as a user would: selectFile() leaves a name box that has the focus alone.
+        dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"))->setText(name);
         static_cast<QDialog *>(dialog)->accept();
     });
     watch->start(20);
