@@ -7,12 +7,11 @@
 #include "talvorversion.h"
 
 #include <QAction>
-#include <QComboBox>
 #include <QDateTime>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QLineEdit>
+#include <QLabel>
 #include <QMenu>
 #include <QStandardPaths>
 
@@ -31,14 +30,12 @@ QString withEnding(const QString &path, const QString &filter)
     return path + (filter == kCsvFilter ? QStringLiteral(".csv") : QStringLiteral(".pdf"));
 }
 
-// Qt's German label of the name box, "Datei&name:", reaches a screen reader with its "&", and the
-// type list has no name of its own.
+// Qt's German label of the name box, "Datei&name:", reaches a screen reader with its "&", which
+// a screen reader reads as the name box's name.
 void nameForScreenReader(QFileDialog &dialog)
 {
-    if (auto *name = dialog.findChild<QLineEdit *>(QStringLiteral("fileNameEdit")))
-        name->setAccessibleName(QStringLiteral("Dateiname"));
-    if (auto *type = dialog.findChild<QComboBox *>(QStringLiteral("fileTypeCombo")))
-        type->setAccessibleName(QStringLiteral("Dateityp"));
+    if (auto *label = dialog.findChild<QLabel *>(QStringLiteral("fileNameLabel")))
+        label->setAccessibleName(QString(label->text()).remove(u'&'));
 }
 
 } // namespace
@@ -68,6 +65,8 @@ void ReportControl::installMenu(DetectorTable *table)
 {
     auto *menu = new QMenu(table);
     menu->addAction(m_save);
+    // The entry is chosen as the menu opens, so that a screen reader reads it at once.
+    connect(menu, &QMenu::aboutToShow, menu, [this, menu] { menu->setActiveAction(m_save); });
     table->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(table, &QWidget::customContextMenuRequested, menu,
             [table, menu](const QPoint &at) { menu->popup(table->mapToGlobal(at)); });
