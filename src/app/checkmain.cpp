@@ -3,15 +3,10 @@
 
 #include "checkoptions.h"
 #include "checkrun.h"
-#include "plainfile.h"
-#include "portdevice.h"
 #include "reportfile.h"
-#include "settingsstore.h"
 #include "startup.h"
-#include "systemcommcomponent.h"
 #include "testercore.h"
 #include "textreport.h"
-#include "writerthreads.h"
 
 #include <QFile>
 #include <QGuiApplication>
@@ -78,7 +73,7 @@ CheckOutcome runOnCore(TesterCore &core, const CheckPlan &plan, const QString &r
     QMetaObject::invokeMethod(&run, &CheckRun::start, Qt::QueuedConnection);
     QCoreApplication::exec();
     // A recording's last write can still fail: then the record is not complete.
-    QObject::connect(&core, &TesterCore::failed, &run, [&outcome](const CommError &error) {
+    QObject::connect(&core, &TesterCore::failed, &run, [&outcome](const ErrorMessage &error) {
         outcome.status = CheckStatus::NotRun;
         outcome.error = errorLineText(error);
     });
@@ -93,11 +88,9 @@ int tellOutcome(const CheckOutcome &outcome, const QString &reportPath)
         return kNotRun;
     }
     if (!reportPath.isEmpty()) {
-        const QByteArray bytes = renderReport(outcome.report, *reportFormatFor(reportPath));
-        if (const FileStatus failure = plainfile::saveWhole(reportPath, bytes)) {
-            printError(QStringLiteral("Fehler %1 %2")
-                           .arg(FileWriteError::kNumber)
-                           .arg(failure->description));
+        if (const auto failure =
+                saveReport(reportPath, outcome.report, *reportFormatFor(reportPath))) {
+            printError(errorLineText(*failure));
             return kNotRun;
         }
         printTo(stdout, verdictLines(*outcome.report.verdict));
@@ -129,14 +122,13 @@ int runCheck(int argc, char *argv[])
     const std::optional<Expectation> expectation = loadExpectation(options.expectPath);
     if (!expectation)
         return kNotRun;
-    SettingsStore settings;
-    TesterCore core(makeSystemCommComponent(), settings);
+    TesterCore core;
     CheckPlan plan{options.port,
                    options.rtsCts.value_or(core.restoreChoices(kDefaultPortCount).rtsCts),
-                   options.wait, deviceForPort(options.port).path, *expectation};
+                   options.wait, *expectation};
     const CheckOutcome outcome = runOnCore(core, plan, options.recordPath);
     const int status = tellOutcome(outcome, options.reportPath);
-    if (const qint64 unwritten = writerthreads::finish(kFileWriterGrace); unwritten > 0) {
+    if (const qint64 unwritten = TesterCore::finishFileWriters(kFileWriterGrace); unwritten > 0) {
         printError(QStringLiteral("%1 Bytes des Mitschnitts konnten nicht mehr geschrieben werden.")
                        .arg(unwritten));
         return kNotRun;

@@ -58,7 +58,7 @@ void CheckRun::takeReports(std::span<const Report> reports)
         m_quiet.start();
 }
 
-void CheckRun::takeFailure(const CommError &error)
+void CheckRun::takeFailure(const ErrorMessage &error)
 {
     if (m_done)
         return;
@@ -93,7 +93,8 @@ void CheckRun::finish()
 CheckOutcome CheckRun::outcome() const
 {
     CheckOutcome outcome;
-    const ReportContext context{QDateTime::currentDateTime(), m_plan.port, m_plan.device};
+    const QString device = m_core.ports().deviceFor(m_plan.port).path;
+    const ReportContext context{QDateTime::currentDateTime(), m_plan.port, device};
     outcome.report =
         m_model.report(QStringLiteral("Talvor-Tester %1").arg(kProgramVersion), context);
     if (m_failure) {
@@ -101,12 +102,12 @@ CheckOutcome CheckRun::outcome() const
         return outcome;
     }
     if (!m_anyAnswer) {
-        outcome.error =
-            QStringLiteral("Fehler %1 %2 (%3): Keine Antwort vom Gerät in %4 s. Kabel, "
-                           "Stromversorgung und \"RTS/CTS\" (--rtscts) prüfen.")
-                .arg(kNoAnswerNumber)
-                .arg(reporttext::portText(m_plan.port), m_plan.device)
-                .arg(QLocale(QLocale::German).toString(double(m_plan.wait.count()) / 1000));
+        const QString seconds =
+            QLocale(QLocale::German).toString(double(m_plan.wait.count()) / 1000);
+        outcome.error = errorLineText(
+            {kNoAnswerNumber, QStringLiteral("%1 (%2): Keine Antwort vom Gerät in %3 s. Kabel, "
+                                             "Stromversorgung und \"RTS/CTS\" (--rtscts) prüfen.")
+                                  .arg(reporttext::portText(m_plan.port), device, seconds)});
         return outcome;
     }
     outcome.report.verdict = compareWithExpectation(outcome.report, m_plan.expectation);

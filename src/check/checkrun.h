@@ -4,7 +4,7 @@
 #include "expectation.h"
 #include "reportmodel.h"
 
-#include "commerror.h"
+#include "errormessage.h"
 
 #include <QObject>
 #include <QTimer>
@@ -29,7 +29,6 @@ struct CheckPlan {
     int port = 0;
     bool rtsCts = true;
     std::chrono::milliseconds wait{3000};
-    QString device; // the device behind the port, for the report
     Expectation expectation = Expectation::everyDetectorAnswers();
 };
 
@@ -54,7 +53,7 @@ signals:
 
 private:
     void takeReports(std::span<const Report> reports);
-    void takeFailure(const CommError &error);
+    void takeFailure(const ErrorMessage &error);
     bool allExpectedAnswered() const;
     void finish();
     CheckOutcome outcome() const;
@@ -64,7 +63,7 @@ private:
     ReportModel m_model;
     QTimer m_quiet;
     QTimer m_limit;
-    std::optional<CommError> m_failure;
+    std::optional<ErrorMessage> m_failure;
     bool m_anyAnswer = false;
     bool m_done = false;
 };

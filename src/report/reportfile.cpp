@@ -4,6 +4,7 @@
 #include "csvreport.h"
 #include "jsonreport.h"
 #include "pdfreport.h"
+#include "plainfile.h"
 
 #include <QFileInfo>
 
@@ -32,6 +33,17 @@ QByteArray renderReport(const TestReport &report, ReportFormat format)
         return jsonReport(report);
     }
     return {};
+}
+
+std::optional<ErrorMessage> saveReport(const QString &path, const TestReport &report,
+                                       ReportFormat format, const std::function<void(qint64)> &made)
+{
+    const QByteArray bytes = renderReport(report, format);
+    if (made)
+        made(bytes.size());
+    if (const FileStatus failure = plainfile::saveWhole(path, bytes))
+        return ErrorMessage{FileWriteError::kNumber, failure->description};
+    return std::nullopt;
 }
 
 } // namespace talvor

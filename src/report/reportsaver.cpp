@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "reportsaver.h"
 
-#include "plainfile.h"
 #include "writerthreads.h"
 
 #include <QEventLoop>
@@ -23,7 +22,7 @@ struct ReportSaver::Job {
     QString path;
     std::mutex mutex;
     bool done = false; // guarded by mutex, as result is
-    FileStatus result;
+    std::optional<ErrorMessage> result;
     std::atomic<qint64> unwritten{0};
 };
 
@@ -47,10 +46,10 @@ void ReportSaver::save(const QString &path, const TestReport &report, ReportForm
             // The PDF's text layout starts timers; an event loop gives this thread, which Qt
             // did not start, the dispatcher they need. It never runs: the timers have no work.
             const QEventLoop dispatcher;
-            const QByteArray bytes = renderReport(report, format);
-            job->unwritten = bytes.size();
-            FileStatus result = plainfile::saveWhole(job->path, bytes);
-            job->unwritten = result ? bytes.size() : 0;
+            std::optional<ErrorMessage> result = saveReport(
+                job->path, report, format, [job](qint64 size) { job->unwritten = size; });
+            if (!result)
+                job->unwritten = 0;
             const std::lock_guard lock(job->mutex);
             job->result = std::move(result);
             job->done = true;

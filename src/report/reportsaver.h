@@ -3,7 +3,7 @@
 
 #include "reportfile.h"
 
-#include "filewriteerror.h"
+#include "errormessage.h"
 
 #include <QObject>
 #include <QTimer>
@@ -27,7 +27,7 @@ public:
 
 signals:
     void saved(const QString &path);
-    void failed(const FileWriteError &error);
+    void failed(const ErrorMessage &error);
 
 private:
     struct Job;

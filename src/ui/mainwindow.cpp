@@ -37,10 +37,11 @@ MainWindow::MainWindow(TesterCore &core, QWidget *parent)
     m_controls = buildControls(this);
     m_controls.RichTextBox1->setLog(&m_core.trafficLog());
     m_recording = new RecordingControl(m_core, this);
+    connect(m_recording, &RecordingControl::writingFile, this, [this] { setErrorLine({}); });
     m_controls.RichTextBox1->appendMenuActions(
         {m_recording->startAction(), m_recording->stopAction(), m_recording->saveLogAction()});
     installPortMenu(m_controls.cmbCOM, [this] { assignPorts(); });
-    m_report = new ReportControl(this, [this] {
+    m_report = new ReportControl(m_core, this, [this] {
         return m_connectedPort != 0 ? m_connectedPort : m_controls.cmbCOM->currentIndex() + 1;
     });
     m_report->installMenu(m_controls.tblDetektoren);
@@ -77,7 +78,6 @@ void MainWindow::connectEvents()
 void MainWindow::connectCore()
 {
     TesterCore *core = &m_core;
-    connect(core, &TesterCore::errorLineCleared, this, [this] { setErrorLine({}); });
     connect(core, &TesterCore::failed, this, &MainWindow::showFailure);
     connect(core, &TesterCore::linesChanged, this,
             [this](const LineStates &lines) { showLineStates(m_controls, lines); });
@@ -104,7 +104,7 @@ void MainWindow::setErrorLine(const QString &text)
     line->resize(std::min(line->sizeHint().width(), room), line->height());
 }
 
-void MainWindow::showFailure(const CommError &error)
+void MainWindow::showFailure(const ErrorMessage &error)
 {
     const QString text = errorLineText(error);
     setErrorLine(text);
@@ -154,11 +154,13 @@ void MainWindow::updateSendButton()
 
 void MainWindow::connectPort()
 {
+    setErrorLine({});
     m_core.connectPort(m_controls.cmbCOM->currentIndex() + 1, m_controls.chkRTSCTS->isChecked());
 }
 
 void MainWindow::disconnectPort()
 {
+    setErrorLine({});
     m_core.disconnectPort();
 }
 
@@ -169,24 +171,28 @@ void MainWindow::saveHandshakeChoice()
 
 void MainWindow::sendInitCommand(int index)
 {
+    setErrorLine({});
     m_summary.expect(initCommandByte(index));
     m_core.sendCommand(initCommandByte(index));
 }
 
 void MainWindow::requestSystemInfo()
 {
+    setErrorLine({});
     m_summary.expect(kSysInfoCommand);
     m_core.sendCommand(kSysInfoCommand);
 }
 
 void MainWindow::programAddress()
 {
+    setErrorLine({});
     m_summary.cancel();
     m_core.sendCommand(programCommandByte(m_controls.cmbDetektor->currentIndex()));
 }
 
 void MainWindow::sendTypedByte()
 {
+    setErrorLine({});
     // A typed 0x60 asks for the system information as "Sys-Info" does.
     m_summary.expect(sendByteValue(tag(m_controls.cmdSend)));
     m_core.sendTypedByte(sendByteValue(tag(m_controls.cmdSend)),
@@ -196,11 +202,11 @@ void MainWindow::sendTypedByte()
 void MainWindow::assignPorts()
 {
     QComboBox *list = m_controls.cmbCOM;
-    auto *dialog =
-        new PortAssignDialog(list->count(), list->currentIndex() + 1, m_connectedPort, this);
+    auto *dialog = new PortAssignDialog(m_core.ports(), list->count(), list->currentIndex() + 1,
+                                        m_connectedPort, this);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     connect(dialog, &PortAssignDialog::assignmentChanged, list,
-            [list] { showPortSummaries(list); });
+            [this, list] { showPortSummaries(list, m_core.ports()); });
     dialog->open();
 }
 

@@ -3,8 +3,8 @@
 
 #include "detectortable.h"
 
-#include "portdevice.h"
 #include "talvorversion.h"
+#include "testercore.h"
 
 #include <QAction>
 #include <QDateTime>
@@ -40,8 +40,9 @@ void nameForScreenReader(QFileDialog &dialog)
 
 } // namespace
 
-ReportControl::ReportControl(QWidget *window, PortNumber port)
+ReportControl::ReportControl(TesterCore &core, QWidget *window, PortNumber port)
     : QObject(window)
+    , m_core(core)
     , m_window(window)
     , m_port(std::move(port))
     , m_saver(this)
@@ -56,9 +57,7 @@ ReportControl::ReportControl(QWidget *window, PortNumber port)
     connect(&m_saver, &ReportSaver::saved, this, [this](const QString &path) {
         emit saved(QStringLiteral("Prüfbericht gespeichert: %1").arg(QFileInfo(path).fileName()));
     });
-    connect(&m_saver, &ReportSaver::failed, this, [this](const FileWriteError &error) {
-        emit failed({FileWriteError::kNumber, error.description});
-    });
+    connect(&m_saver, &ReportSaver::failed, this, &ReportControl::failed);
 }
 
 void ReportControl::installMenu(DetectorTable *table)
@@ -99,7 +98,7 @@ void ReportControl::askAndSave()
     const int port = m_port();
     const TestReport report =
         m_model.report(QStringLiteral("Talvor-Tester %1").arg(kProgramVersion),
-                       {QDateTime::currentDateTime(), port, deviceForPort(port).path});
+                       {QDateTime::currentDateTime(), port, m_core.ports().deviceFor(port).path});
     QFileDialog dialog(m_window, QStringLiteral("Prüfbericht speichern"), defaultFileName(),
                        kPdfFilter + QStringLiteral(";;") + kCsvFilter);
     dialog.setAcceptMode(QFileDialog::AcceptSave);

@@ -4,7 +4,7 @@
 #include "reportmodel.h"
 #include "reportsaver.h"
 
-#include "commerror.h"
+#include "errormessage.h"
 
 #include <QObject>
 
@@ -15,6 +15,7 @@ class QAction;
 namespace talvor {
 
 class DetectorTable;
+class TesterCore;
 
 // "Prüfbericht speichern...": the report of what the table and the system information show now,
 // saved as PDF or CSV. The entry is in the detector table's context menu (mouse, context-menu
@@ -25,7 +26,7 @@ public:
     // The port of the report: the one connected, or the one chosen.
     using PortNumber = std::function<int()>;
 
-    ReportControl(QWidget *window, PortNumber port);
+    ReportControl(TesterCore &core, QWidget *window, PortNumber port);
 
     QAction *saveAction() const { return m_save; }
     // Puts the entry into the table's context menu.
@@ -41,11 +42,12 @@ public:
 
 signals:
     void saved(const QString &message);
-    void failed(const CommError &error);
+    void failed(const ErrorMessage &error);
 
 private:
     void askAndSave();
 
+    TesterCore &m_core;
     QWidget *m_window;
     PortNumber m_port;
     ReportModel m_model;

@@ -68,7 +68,7 @@ QString TestReportFiles::save(const QString &name, const TestReport &report)
     if (!QTest::qWaitFor([&] { return saved.count() + failed.count() == 1; }, 60000))
         qFatal("the report was not saved within a minute");
     if (failed.count() != 0)
-        qFatal("%s", qPrintable(failed.at(0).at(0).value<FileWriteError>().description));
+        qFatal("%s", qPrintable(failed.at(0).at(0).value<ErrorMessage>().description));
     return saved.at(0).at(0).toString();
 }
 
@@ -166,7 +166,7 @@ void TestReportFiles::failedSaveKeepsOldFile()
     saver.save(path, sampleReport(), ReportFormat::Csv);
     QTRY_COMPARE_WITH_TIMEOUT(failed.count(), 1, 60000);
     QCOMPARE(saved.count(), 0);
-    QVERIFY(failed.at(0).at(0).value<FileWriteError>().description.contains("bericht.csv"));
+    QVERIFY(failed.at(0).at(0).value<ErrorMessage>().description.contains("bericht.csv"));
     QVERIFY(QFileInfo(path + QStringLiteral("/inhalt")).isDir());
 }
 
