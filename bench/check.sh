@@ -21,7 +21,7 @@ pids+=($!)
 "$bin/talvor-sim" --quiet --link "$work/bad" --silent 3,7 --address 5=77 >/dev/null &
 pids+=($!)
 while [ ! -e "$work/good" ] || [ ! -e "$work/bad" ]; do sleep 0.1; done
-"$bin/talvor-tester" --check 1 --report "$work/good.csv" >/dev/null
+"$bin/talvor-tester" --check 1 --report "$work/good.csv" >/dev/null 2>&1
 
 # run_case NAME EXPECTED_STATUS ARGUMENTS...: the median and slowest of RUNS checks, in seconds.
 run_case() {
@@ -30,7 +30,7 @@ run_case() {
     for _ in $(seq "$runs"); do
         local start end status=0
         start=$(date +%s%N)
-        "$bin/talvor-tester" --check "$@" >/dev/null || status=$?
+        "$bin/talvor-tester" --check "$@" >/dev/null 2>&1 || status=$?
         end=$(date +%s%N)
         [ "$status" -eq "$expected" ] || { echo "$name: exit status $status, not $expected" >&2; exit 1; }
         times+=($(((end - start) / 1000000)))
