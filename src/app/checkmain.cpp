@@ -115,8 +115,11 @@ int runCheck(int argc, char *argv[])
         return kNotRun;
     }
     const CheckOptions &options = *parsed.options;
-    // The PDF needs Qt's fonts, not a display.
+    // The PDF needs Qt's fonts, not a display. Windows always has its own platform, and the
+    // program built for it has no other.
+#ifndef Q_OS_WIN
     qputenv("QT_QPA_PLATFORM", "offscreen");
+#endif
     QGuiApplication app(argc, argv);
     loadQtGermanTexts();
     const std::optional<Expectation> expectation = loadExpectation(options.expectPath);
