@@ -101,7 +101,8 @@ void TestCheck::passesAgainstGoodUnit()
     QFETCH(QString, expected);
     test::startSimulatorOnCom1(m_sim, TALVOR_SIM_PATH, {});
     const QString path = m_dir->filePath(name);
-    const CheckResult result = runCheck({"1", "--report", path});
+    // A passing check ends as soon as every answer is in; the wait only bounds a slow machine.
+    const CheckResult result = runCheck({"1", "--wait", "10", "--report", path});
     QVERIFY2(result.status == 0, qPrintable(result.out + result.err));
     QCOMPARE(result.out, QStringLiteral("Ergebnis: bestanden\n"));
     QString text = name.endsWith(".pdf") ? pdfText(path) : QString::fromUtf8(fileContents(path));
@@ -116,11 +117,12 @@ void TestCheck::failsNamingEachDetector()
     // The good unit's CSV report is the expectation for the faulty one.
     test::startSimulatorOnCom1(m_sim, TALVOR_SIM_PATH, {});
     const QString good = m_dir->filePath("good.csv");
-    QCOMPARE(runCheck({"1", "--report", good}).status, 0);
+    QCOMPARE(runCheck({"1", "--wait", "10", "--report", good}).status, 0);
     cleanup();
     test::startSimulatorOnCom1(m_sim, TALVOR_SIM_PATH, {"--silent", "3,7", "--address", "5=77"});
     const QString record = m_dir->filePath("rec.txt");
-    const CheckResult result = runCheck({"1", "--expect", good, "--record", record});
+    // The wait after the last answer: the silent detectors never come, the others long before.
+    const CheckResult result = runCheck({"1", "--wait", "5", "--expect", good, "--record", record});
     QVERIFY2(result.status == 1, qPrintable(result.out + result.err));
     QVERIFY(result.out.contains("22 von 24 Detektoren gemeldet\n"));
     QVERIFY(result.out.endsWith("Ergebnis: nicht bestanden\nDetektor 3: keine Meldung\n"
