@@ -41,8 +41,7 @@ QString deviceBlock(const TestReport &report)
     const QList<std::pair<QString, QString>> rows{
         {QStringLiteral("Programm"), report.program},
         {QStringLiteral("Datum"), createdText(report.context.created)},
-        {QStringLiteral("Schnittstelle"),
-         QStringLiteral("%1 (%2)").arg(portText(report.context.port), report.context.device)},
+        {QStringLiteral("Schnittstelle"), portAndDevice(report.context)},
         {QStringLiteral("Seriennummer"), orNoAnswer(system.serialNumber)},
         {QStringLiteral("Hardware-Version"), orNoAnswer(system.hardware)},
         {QStringLiteral("Software-Version"), orNoAnswer(system.software)},

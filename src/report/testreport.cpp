@@ -30,6 +30,13 @@ QString portText(int port)
     return QStringLiteral("COM %1").arg(port);
 }
 
+QString portAndDevice(const ReportContext &context)
+{
+    if (context.device.isEmpty())
+        return portText(context.port);
+    return QStringLiteral("%1 (%2)").arg(portText(context.port), context.device);
+}
+
 QString verdictText(const CheckVerdict &verdict)
 {
     return verdict.passed ? QStringLiteral("bestanden") : QStringLiteral("nicht bestanden");

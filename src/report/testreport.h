@@ -71,6 +71,8 @@ QString answeredSummary(const TestReport &report);
 QString createdText(const QDateTime &created);
 // "COM 1"
 QString portText(int port);
+// "COM 1 (/dev/ttyUSB0)", or "COM 1" where the port names no device.
+QString portAndDevice(const ReportContext &context);
 // "bestanden" or "nicht bestanden"
 QString verdictText(const CheckVerdict &verdict);
 // A system-information text, or "keine Antwort" where none came.

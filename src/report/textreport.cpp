@@ -24,8 +24,7 @@ QString summaryText(const TestReport &report)
     const SystemLine &system = report.system;
     QString text = QStringLiteral("Prüfbericht Talvor (%1)\n").arg(report.program);
     text += QStringLiteral("Datum: %1\n").arg(createdText(report.context.created));
-    text += QStringLiteral("Schnittstelle: %1 (%2)\n")
-                .arg(portText(report.context.port), report.context.device);
+    text += QStringLiteral("Schnittstelle: %1\n").arg(portAndDevice(report.context));
     text += QStringLiteral("Seriennummer: %1, Hardware-Version: %2, Software-Version: %3\n")
                 .arg(orNoAnswer(system.serialNumber), orNoAnswer(system.hardware),
                      orNoAnswer(system.software));

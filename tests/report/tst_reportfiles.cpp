@@ -166,7 +166,9 @@ void TestReportFiles::failedSaveKeepsOldFile()
     saver.save(path, sampleReport(), ReportFormat::Csv);
     QTRY_COMPARE_WITH_TIMEOUT(failed.count(), 1, 60000);
     QCOMPARE(saved.count(), 0);
-    QVERIFY(failed.at(0).at(0).value<ErrorMessage>().description.contains("bericht.csv"));
+    const auto error = failed.at(0).at(0).value<ErrorMessage>();
+    QCOMPARE(error.number, 13);
+    QVERIFY(error.description.contains("bericht.csv"));
     QVERIFY(QFileInfo(path + QStringLiteral("/inhalt")).isDir());
 }
 

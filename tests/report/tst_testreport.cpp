@@ -2,6 +2,7 @@
 #include "csvreport.h"
 #include "expectation.h"
 #include "reportsamples.h"
+#include "textreport.h"
 
 #include <QTest>
 
@@ -41,6 +42,8 @@ private slots:
     void comparison();
     void expectationNeedsTable();
     void emptyModelAfterReset();
+    void summary_data();
+    void summary();
 };
 
 void TestTestReport::content_data()
@@ -179,6 +182,41 @@ void TestTestReport::emptyModelAfterReset()
     model.clear();
     QVERIFY(!model.detector(2).answered());
     QVERIFY(!model.system().answered());
+}
+
+void TestTestReport::summary_data()
+{
+    QTest::addColumn<QString>("device");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QStringList>("lines");
+
+    QTest::newRow("nothing came, no device named")
+        << QString() << QByteArray()
+        << QStringList{"Schnittstelle: COM 3",
+                       "Seriennummer: keine Antwort, Hardware-Version: keine Antwort, "
+                       "Software-Version: keine Antwort",
+                       "0 von 24 Detektoren gemeldet", "Detektor  1: keine Meldung"};
+    QTest::newRow("address and CV")
+        << QStringLiteral("/dev/ttyUSB0") << QByteArray::fromHex("FD54261E15FFFC0C0001FFFE0C2AFF")
+        << QStringList{"Schnittstelle: COM 3 (/dev/ttyUSB0)",
+                       "Seriennummer: 21542, Hardware-Version: 2.1, Software-Version: 3.0",
+                       "Detektor 12: > 1, CV 42", "Detektor 24: keine Meldung"};
+}
+
+void TestTestReport::summary()
+{
+    QFETCH(QString, device);
+    QFETCH(QByteArray, bytes);
+    QFETCH(QStringList, lines);
+    TestReport report = reportOf(bytes);
+    report.context.device = device;
+    report.verdict = compareWithExpectation(report, Expectation::everyDetectorAnswers());
+    const QStringList text = summaryText(report).split(u'\n');
+    for (const QString &line : lines)
+        QVERIFY2(text.contains(line), qPrintable(line + u'\n' + text.join(u'\n')));
+    // Five lines of the device, 24 detectors, the result, its findings, the empty end.
+    QCOMPARE(text.count(), 5 + 24 + 1 + report.verdict->findings.size() + 1);
+    QVERIFY(text.contains("Ergebnis: nicht bestanden"));
 }
 
 QTEST_GUILESS_MAIN(TestTestReport)
