@@ -76,8 +76,7 @@ public:
     QString textBeforeOffset(int offset, QAccessible::TextBoundaryType boundaryType,
                              int *startOffset, int *endOffset) const override
     {
-        const bool byChar = boundaryType == QAccessible::CharBoundary;
-        const int before = byChar ? offset - 1 : int(unitAround(offset, boundaryType).first) - 1;
+        const int before = int(unitAround(offset, boundaryType).first) - 1;
         if (before < 0)
             return nothingAt(0, startOffset, endOffset);
         return unitAt(before, boundaryType, startOffset, endOffset);
@@ -86,8 +85,7 @@ public:
     QString textAfterOffset(int offset, QAccessible::TextBoundaryType boundaryType,
                             int *startOffset, int *endOffset) const override
     {
-        const bool byChar = boundaryType == QAccessible::CharBoundary;
-        const int after = byChar ? offset + 1 : int(unitAround(offset, boundaryType).second);
+        const int after = int(unitAround(offset, boundaryType).second);
         if (after >= characterCount())
             return nothingAt(characterCount(), startOffset, endOffset);
         return unitAt(after, boundaryType, startOffset, endOffset);
@@ -145,7 +143,9 @@ private:
         const qsizetype length = view()->textLength();
         switch (boundaryType) {
         case QAccessible::CharBoundary:
-            return {offset, std::min<qsizetype>(offset + 1, length)};
+            // A hex pair is read as one: a screen reader reads the "char" at the caret after
+            // Left, Right, Home and End, which move the caret by pairs.
+            return view()->pairAround(offset);
         case QAccessible::WordBoundary:
             return view()->wordAround(offset);
         case QAccessible::LineBoundary:

@@ -190,6 +190,36 @@ std::pair<qint64, qint64> LogRowLayout::wordAround(qint64 place) const
     return {start, end};
 }
 
+std::pair<qint64, qint64> LogRowLayout::pairAround(qint64 place) const
+{
+    if (!isWordChar(charAt(place)))
+        return {place, std::min(place + 1, textEnd())};
+    const qint64 start = wordAround(place).first;
+    qint64 end = start;
+    while (end < textEnd() && isWordChar(charAt(end)))
+        ++end;
+    return {start, end};
+}
+
+qint64 LogRowLayout::lastPairOfRow(qint64 row) const
+{
+    const qint64 rowStart = placeOfRow(row, 0);
+    qint64 place = placeOfRow(row, m_columns);
+    while (place > rowStart && !isWordChar(charAt(place - 1)))
+        --place;
+    while (place > rowStart && isWordChar(charAt(place - 1)))
+        --place;
+    return place;
+}
+
+qint64 LogRowLayout::lastTextRow() const
+{
+    qint64 place = textEnd();
+    while (place > m_textStart && !isWordChar(charAt(place - 1)))
+        --place;
+    return place > m_textStart ? rowOfPlace(place - 1).first : 0;
+}
+
 int LogRowLayout::countRows(qsizetype line) const
 {
     const qsizetype length = m_log->line(line).size();

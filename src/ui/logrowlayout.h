@@ -60,6 +60,13 @@ public:
     std::pair<qint64, qint64> rowAround(qint64 place) const;
     // The run of a hex pair or a marker that holds place, with the blanks and line break after it.
     std::pair<qint64, qint64> wordAround(qint64 place) const;
+    // The hex pair or marker that holds place, without the blanks after it; a blank or a line
+    // break alone where place is on one.
+    std::pair<qint64, qint64> pairAround(qint64 place) const;
+    // The start of the last hex pair or marker in row, or the row's start where it has none.
+    qint64 lastPairOfRow(qint64 row) const;
+    // The last row with a hex pair or marker; 0 where there is none.
+    qint64 lastTextRow() const;
 
 private:
     int countRows(qsizetype line) const;

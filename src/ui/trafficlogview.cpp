@@ -44,7 +44,8 @@ TrafficLogView::TrafficLogView(QWidget *parent)
     m_controller = new TrafficLogController(this, m_layout);
     connect(m_controller, &TrafficLogController::selectionChanged, this, [this] {
         viewport()->update();
-        AccessibleLogNews::selectionChanged(this);
+        if (!m_quietCaret)
+            AccessibleLogNews::selectionChanged(this);
     });
     connect(m_controller, &TrafficLogController::placeToShow, this,
             [this](qint64 place) { showRow(m_layout.rowOfPlace(place).first); });
@@ -125,6 +126,12 @@ std::pair<qsizetype, qsizetype> TrafficLogView::rowAround(qsizetype offset) cons
 std::pair<qsizetype, qsizetype> TrafficLogView::wordAround(qsizetype offset) const
 {
     const auto [start, end] = m_layout.wordAround(m_layout.textStart() + offset);
+    return {offsetOf(start), offsetOf(end)};
+}
+
+std::pair<qsizetype, qsizetype> TrafficLogView::pairAround(qsizetype offset) const
+{
+    const auto [start, end] = m_layout.pairAround(m_layout.textStart() + offset);
     return {offsetOf(start), offsetOf(end)};
 }
 
@@ -273,11 +280,16 @@ void TrafficLogView::focusInEvent(QFocusEvent *event)
 {
     QAbstractScrollArea::focusInEvent(event);
     // Reached by the keyboard, the log puts its caret on the newest line, which a screen reader
-    // then reads; a selection that the user made stays.
+    // then reads; a selection that the user made stays. The move is not told: Qt tells the focus
+    // only after this handler, and a screen reader that heard of the caret first would take the
+    // log for focused already and not announce it.
     const bool byKeyboard =
         event->reason() == Qt::TabFocusReason || event->reason() == Qt::BacktabFocusReason;
-    if (byKeyboard && m_controller->selection().isEmpty(m_layout))
+    if (byKeyboard && m_controller->selection().isEmpty(m_layout)) {
+        m_quietCaret = true;
         m_controller->placeCaretOnLastLine();
+        m_quietCaret = false;
+    }
 }
 
 void TrafficLogView::mousePressEvent(QMouseEvent *event)

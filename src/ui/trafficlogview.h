@@ -47,6 +47,8 @@ public:
     std::pair<qsizetype, qsizetype> rowAround(qsizetype offset) const;
     // The run of a hex pair or a marker that holds offset, with the blanks and line break after it.
     std::pair<qsizetype, qsizetype> wordAround(qsizetype offset) const;
+    // The hex pair or marker that holds offset, without the blanks after it.
+    std::pair<qsizetype, qsizetype> pairAround(qsizetype offset) const;
 
     bool hasSelection() const;
     qsizetype selectionStart() const;
@@ -92,6 +94,7 @@ private:
     LogGlyphs m_glyphs;
     bool m_follow = true;
     bool m_syncing = false;
+    bool m_quietCaret = false; // the caret moves without telling assistive technology
     AccessibleLogNews m_news;
 };
 

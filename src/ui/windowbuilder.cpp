@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "accessibledetectortable.h"
 #include "accessiblelabel.h"
+#include "accessiblelineedit.h"
 #include "controls.h"
 #include "detectortable.h"
 #include "shape.h"
@@ -218,6 +219,7 @@ Controls buildControls(QWidget *window)
 {
     // Qt asks the factory installed last first: the table's labels are cells.
     installLabelAccessibility();
+    installLineEditAccessibility();
     installDetectorTableAccessibility();
     window->setFont(designFont(false));
     QHash<QString, QWidget *> made;

@@ -261,6 +261,40 @@ private slots:
         QCOMPARE(found->text(QAccessible::Description), description);
     }
 
+    void byteFieldReadsItsWholeText_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::newRow("hex") << "0x60";
+        QTest::newRow("Basic hex") << "&H41";
+        QTest::newRow("decimal") << "96";
+        QTest::newRow("one char") << "7";
+    }
+
+    // Reached by Tab the field is all selected; a screen reader reads the selection run by run of
+    // text attributes, so a run must not end where it starts.
+    void byteFieldReadsItsWholeText()
+    {
+        QFETCH(QString, text);
+        const Controls &c = startShown();
+        c.txtSend->setText(text);
+        c.cmdSend->setFocus(Qt::TabFocusReason);
+        c.txtSend->setFocus(Qt::TabFocusReason);
+        QAccessibleInterface *field = accessible(c.txtSend);
+        QCOMPARE(field->role(), QAccessible::EditableText);
+        QVERIFY(field->state().editable);
+        QAccessibleTextInterface *typed = field->textInterface();
+        QCOMPARE(typed->characterCount(), text.size());
+        QCOMPARE(typed->text(0, typed->characterCount()), text);
+        int start = -1;
+        int end = -1;
+        typed->selection(0, &start, &end);
+        QCOMPARE(QPoint(start, end), QPoint(0, int(text.size())));
+        for (int offset = 0; offset < text.size(); ++offset) {
+            typed->attributes(offset, &start, &end);
+            QCOMPARE(QPoint(start, end), QPoint(0, int(text.size())));
+        }
+    }
+
     void labelsAreTheirTextAndFocusableControlsHaveNames()
     {
         start(std::make_unique<test::FakeComm>());
