@@ -270,10 +270,13 @@ private slots:
         for (const QString &button : buttons)
             m_window->findChild<QPushButton *>(button)->click();
         m_device->writeMaster(answer);
-        QTRY_COMPARE_WITH_TIMEOUT(g_heard, heard, 5000);
+        // Messages of one turn of the event loop are told as one: a fast answer may come in the
+        // turn that tells the link, so what was heard is compared as one text.
+        const QString said = heard.join(QStringLiteral(". "));
+        QTRY_COMPARE_WITH_TIMEOUT(g_heard.join(QStringLiteral(". ")), said, 5000);
         // Nothing more, once the answer has had time to end.
         QTest::qWait(1200);
-        QCOMPARE(g_heard, heard);
+        QCOMPARE(g_heard.join(QStringLiteral(". ")), said);
     }
 
     void listsTellTheirKeyboardChoice_data()
