@@ -39,8 +39,8 @@ public:
     void selection(int selectionIndex, int *startOffset, int *endOffset) const override
     {
         const bool exists = selectionIndex == 0 && view()->hasSelection();
-        *startOffset = exists ? int(view()->selectionStart()) : 0;
-        *endOffset = exists ? int(view()->selectionEnd()) : 0;
+        *startOffset = exists ? told(view()->selectionStart()) : 0;
+        *endOffset = exists ? told(view()->selectionEnd()) : 0;
     }
 
     int selectionCount() const override { return view()->hasSelection() ? 1 : 0; }
@@ -62,7 +62,7 @@ public:
             view()->select(startOffset, endOffset);
     }
 
-    int cursorPosition() const override { return int(view()->caret()); }
+    int cursorPosition() const override { return told(view()->caret()); }
 
     void setCursorPosition(int position) override { view()->select(position, position); }
 
@@ -70,7 +70,7 @@ public:
 
     QString text(int startOffset, int endOffset) const override
     {
-        return view()->textBetween(startOffset, endOffset);
+        return view()->textBetween(startOffset, told(endOffset));
     }
 
     QString textBeforeOffset(int offset, QAccessible::TextBoundaryType boundaryType,
@@ -126,7 +126,7 @@ public:
         return {};
     }
 
-    int characterCount() const override { return int(view()->textLength()); }
+    int characterCount() const override { return int(view()->readableLength()); }
 
 private:
     // Brought up to the log first: the log may have changed since the view's last refresh.
@@ -137,10 +137,18 @@ private:
         return view;
     }
 
+    // Within the text as it is told.
     std::pair<qsizetype, qsizetype> unitAround(int offset,
                                                QAccessible::TextBoundaryType boundaryType) const
     {
-        const qsizetype length = view()->textLength();
+        const auto [start, end] = viewUnitAround(offset, boundaryType);
+        return {told(start), told(end)};
+    }
+
+    std::pair<qsizetype, qsizetype> viewUnitAround(int offset,
+                                                   QAccessible::TextBoundaryType boundaryType) const
+    {
+        const qsizetype length = characterCount();
         switch (boundaryType) {
         case QAccessible::CharBoundary:
             // A hex pair is read as one: a screen reader reads the "char" at the caret after
@@ -167,6 +175,9 @@ private:
         *endOffset = int(end);
         return view()->textBetween(start, end);
     }
+
+    // An offset within the text as it is told.
+    int told(qsizetype offset) const { return int(std::min<qsizetype>(offset, characterCount())); }
 
     static QString nothingAt(int offset, int *startOffset, int *endOffset)
     {
@@ -198,7 +209,7 @@ void installTrafficLogAccessibility()
 void AccessibleLogNews::textChanged(TrafficLogView *view, const LogRowLayout &layout)
 {
     const qint64 start = layout.textStart();
-    const qint64 end = layout.textEnd();
+    const qint64 end = layout.readableEnd();
     const char last = end > start ? layout.charAt(end - 1) : 0;
     if (QAccessible::isActive()) {
         const qint64 keptFrom = std::min(start, m_toldEnd);
@@ -228,11 +239,14 @@ void AccessibleLogNews::selectionChanged(TrafficLogView *view)
 {
     if (!QAccessible::isActive())
         return;
-    QAccessibleTextSelectionEvent selection(view, int(view->selectionStart()),
-                                            int(view->selectionEnd()));
-    selection.setCursorPosition(int(view->caret()));
+    const auto told = [view](qsizetype offset) {
+        return int(std::min(offset, view->readableLength()));
+    };
+    QAccessibleTextSelectionEvent selection(view, told(view->selectionStart()),
+                                            told(view->selectionEnd()));
+    selection.setCursorPosition(told(view->caret()));
     QAccessible::updateAccessibility(&selection);
-    QAccessibleTextCursorEvent moved(view, int(view->caret()));
+    QAccessibleTextCursorEvent moved(view, told(view->caret()));
     QAccessible::updateAccessibility(&moved);
 }
 

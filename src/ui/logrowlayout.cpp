@@ -212,12 +212,27 @@ qint64 LogRowLayout::lastPairOfRow(qint64 row) const
     return place;
 }
 
-qint64 LogRowLayout::lastTextRow() const
+qint64 LogRowLayout::readableEnd() const
 {
-    qint64 place = textEnd();
-    while (place > m_textStart && !isWordChar(charAt(place - 1)))
-        --place;
-    return place > m_textStart ? rowOfPlace(place - 1).first : 0;
+    const qint64 end = textEnd();
+    return end > m_textStart && charAt(end - 1) == ' ' ? end - 1 : end;
+}
+
+qint64 LogRowLayout::newestFrameLine() const
+{
+    const auto lastPairBefore = [this](qint64 place) {
+        while (place > m_textStart && !isWordChar(charAt(place - 1)))
+            --place;
+        return place > m_textStart ? pairAround(place - 1).first : -1;
+    };
+    const qint64 last = lastPairBefore(textEnd());
+    if (last < 0)
+        return m_textStart;
+    const qint64 lastLine = lineAround(last).first;
+    if (textBetween(last, pairAround(last).second) == "FF")
+        return lastLine;
+    const qint64 earlier = lastPairBefore(lastLine);
+    return earlier < 0 ? lastLine : lineAround(earlier).first;
 }
 
 int LogRowLayout::countRows(qsizetype line) const

@@ -39,6 +39,10 @@ public:
     // The place of the text's first char, and the place after its last.
     qint64 textStart() const { return m_textStart; }
     qint64 textEnd() const;
+    // The end of the text as assistive technology is told it: before a blank at the very end. That
+    // blank, after a frame's last pair, becomes a line break when the next frame starts, and
+    // telling the change would cost a removal on every frame.
+    qint64 readableEnd() const;
     bool holds(qint64 place) const { return place >= m_textStart && place <= textEnd(); }
     qint64 clamped(qint64 place) const;
 
@@ -65,8 +69,9 @@ public:
     std::pair<qint64, qint64> pairAround(qint64 place) const;
     // The start of the last hex pair or marker in row, or the row's start where it has none.
     qint64 lastPairOfRow(qint64 row) const;
-    // The last row with a hex pair or marker; 0 where there is none.
-    qint64 lastTextRow() const;
+    // The start of the newest line that ends a frame (its last pair FF): the line still coming in
+    // at the end is skipped while it has not. The start of the last line where no other has text.
+    qint64 newestFrameLine() const;
 
 private:
     int countRows(qsizetype line) const;

@@ -81,7 +81,7 @@ bool TrafficLogController::keyPress(QKeyEvent *event, qint64 lookPlace, int page
     };
     // Without Shift the same keys move the caret alone, sideways by a hex pair, for a reader
     // who goes through the log by keyboard; its ends are the last pair of a row and the start
-    // of the last line, where there is something to read.
+    // of the newest whole frame's line, where there is something to read.
     static constexpr std::pair<QKeySequence::StandardKey, Move> kCaretMoves[] = {
         {QKeySequence::MoveToPreviousChar, Move::PairBack},
         {QKeySequence::MoveToNextChar, Move::PairOn},
@@ -162,7 +162,7 @@ qint64 TrafficLogController::moved(qint64 caret, Move move) const
     case Move::First:
         return start;
     case Move::LastLine:
-        return m_layout.placeOfRow(m_layout.lastTextRow(), 0);
+        return m_layout.newestFrameLine();
     case Move::Last:
         break;
     }

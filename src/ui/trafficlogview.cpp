@@ -78,11 +78,6 @@ void TrafficLogView::refresh()
         return;
     const qint64 rowsBefore = m_layout.rowCount();
     const qint64 topBefore = verticalScrollBar()->value();
-    // A caret alone on the newest line, where the reader is, goes on to each new line.
-    const LogSelection &selection = m_controller->selection();
-    const bool caretFollows =
-        hasFocus() && selection.hasCaret() && !selection.isAll() && selection.isEmpty(m_layout) &&
-        m_layout.rowOfPlace(selection.caret(m_layout)).first == rowsBefore - 1;
     // The row that showed at the top before, counted as now (rows dropped at the front are gone).
     const qint64 dropped = m_layout.sync();
     const qint64 sameTop = topBefore - dropped;
@@ -91,14 +86,19 @@ void TrafficLogView::refresh()
         viewport()->update();
     setTopRow(sameTop, false);
     repaintChanges(sameTop, lastRowBefore);
+    // The caret stays on its text: a caret that went on to each new line would have a screen
+    // reader read every line as it comes. Ctrl+End reads the newest line when the reader asks.
     m_news.textChanged(this, m_layout);
-    if (caretFollows && m_layout.rowCount() - 1 != lastRowBefore)
-        m_controller->placeCaretOnLastLine();
 }
 
 qsizetype TrafficLogView::textLength() const
 {
     return offsetOf(m_layout.textEnd());
+}
+
+qsizetype TrafficLogView::readableLength() const
+{
+    return offsetOf(m_layout.readableEnd());
 }
 
 QString TrafficLogView::textBetween(qsizetype start, qsizetype end) const

@@ -38,6 +38,8 @@ public:
     void refresh();
 
     qsizetype textLength() const;
+    // The length of the text that assistive technology is told (LogRowLayout::readableEnd()).
+    qsizetype readableLength() const;
     QString textBetween(qsizetype start, qsizetype end) const;
     char charAt(qsizetype offset) const;
     // The line holding offset: from its start to the start of the next line (after the CR LF), or

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "accessibledetectortable.h"
+#include "accessibleeventfilter.h"
 #include "accessiblelabel.h"
 #include "accessiblelineedit.h"
 #include "controls.h"
@@ -218,6 +219,7 @@ void applyTabOrder(const QHash<QString, QWidget *> &made)
 Controls buildControls(QWidget *window)
 {
     // Qt asks the factory installed last first: the table's labels are cells.
+    installAccessibleEventFilter();
     installLabelAccessibility();
     installLineEditAccessibility();
     installDetectorTableAccessibility();
