@@ -4,11 +4,7 @@
 // busy while a device streams. The real window, shown, with Qt's platform accessibility switched on
 // as a screen reader does, on a fake port whose bytes arrive exactly when the test polls.
 #include "detectortable.h"
-#include "mainwindow.h"
-#include "settingsstore.h"
-#include "startup.h"
-#include "support/fakecomm.h"
-#include "support/testsettings.h"
+#include "support/windowtest.h"
 
 #include <QAccessible>
 #include <QPushButton>
@@ -39,17 +35,13 @@ QByteArray addressFrames(int count, int address = 0x1F)
 
 } // namespace
 
-class TestAccessibleEvents : public QObject {
+class TestAccessibleEvents : public test::WindowTest {
     Q_OBJECT
 
 private:
-    std::unique_ptr<SettingsStore> m_settings;
-    Program m_program;
-    test::FakeComm *m_port = nullptr;
-
     void poll(const QByteArray &bytes)
     {
-        m_port->waiting += bytes;
+        m_fake->waiting += bytes;
         m_program.core->receivePoll();
     }
 
@@ -60,11 +52,7 @@ private slots:
         QAccessible::installUpdateHandler(count);
     }
     void init() { test::clearSettings(); }
-    void cleanup()
-    {
-        m_program.window.reset();
-        m_program.core.reset();
-    }
+    void cleanup() { stopProgram(); }
 
     void onePollTellsWhatChanged_data()
     {
@@ -96,19 +84,13 @@ private slots:
         QFETCH(int, inserts);
         QFETCH(int, removals);
         QFETCH(int, names);
-        auto port = std::make_unique<test::FakeComm>();
-        m_port = port.get();
-        m_settings = std::make_unique<SettingsStore>();
-        m_program = openProgram(std::move(port), *m_settings, {});
-        MainWindow *window = m_program.window.get();
-        window->show();
-        window->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(window));
-        window->controls().cmdOpen->click();
-        QVERIFY(m_port->open);
+        startFake();
+        const Controls &c = showActive();
+        c.cmdOpen->click();
+        QVERIFY(m_fake->open);
         if (tableFocused) {
-            window->controls().tblDetektoren->setFocus(Qt::TabFocusReason);
-            QTest::keyClick(window->controls().tblDetektoren, Qt::Key_Right);
+            c.tblDetektoren->setFocus(Qt::TabFocusReason);
+            QTest::keyClick(c.tblDetektoren, Qt::Key_Right);
         }
         poll(before);
         g_told.clear();
