@@ -18,11 +18,17 @@ QSet<const QObject *> &quietControls()
 
 QAccessible::UpdateHandler g_next = nullptr;
 
-bool isUnaskedCellName(const QObject *object)
+// A control that is not on screen (the cell picture's model label, whose text changes every
+// second), or a table cell that the reader is not on.
+bool isUnaskedName(const QObject *object)
 {
-    const auto *cell = qobject_cast<const QWidget *>(object);
-    const auto *table = cell ? qobject_cast<const DetectorTable *>(cell->parentWidget()) : nullptr;
-    return table && !(table->hasFocus() && table->cursorCell() == cell);
+    const auto *control = qobject_cast<const QWidget *>(object);
+    if (!control)
+        return false;
+    if (!control->isVisible())
+        return true;
+    const auto *table = qobject_cast<const DetectorTable *>(control->parentWidget());
+    return table && !(table->hasFocus() && table->cursorCell() == control);
 }
 
 bool isQuiet(const QAccessibleEvent *event)
@@ -31,7 +37,7 @@ bool isQuiet(const QAccessibleEvent *event)
     case QAccessible::ValueChanged:
         return quietControls().contains(event->object());
     case QAccessible::NameChanged:
-        return isUnaskedCellName(event->object());
+        return isUnaskedName(event->object());
     default:
         return false;
     }

@@ -204,10 +204,40 @@ void installTrafficLogAccessibility()
     Q_UNUSED(installed);
 }
 
+AccessibleLogNews::AccessibleLogNews(TrafficLogView *view, const LogRowLayout &layout)
+    : m_view(view)
+    , m_layout(layout)
+{
+    m_pause.setSingleShot(true);
+    m_pause.setInterval(kInterval);
+    QObject::connect(&m_pause, &QTimer::timeout, view, [this] {
+        if (m_pending)
+            tellNow();
+    });
+}
+
+void AccessibleLogNews::textChanged()
+{
+    // Nobody listening: only what is told next is noted, at once.
+    if (m_pause.isActive() && QAccessible::isActive())
+        m_pending = true;
+    else
+        tellNow();
+}
+
+void AccessibleLogNews::tellNow()
+{
+    m_pending = false;
+    tell();
+    m_pause.start();
+}
+
 // The dropped text itself is no longer held, so its removal is told by place and length (as
 // blanks).
-void AccessibleLogNews::textChanged(TrafficLogView *view, const LogRowLayout &layout)
+void AccessibleLogNews::tell()
 {
+    TrafficLogView *view = m_view;
+    const LogRowLayout &layout = m_layout;
     const qint64 start = layout.textStart();
     const qint64 end = layout.readableEnd();
     const char last = end > start ? layout.charAt(end - 1) : 0;

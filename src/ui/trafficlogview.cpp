@@ -61,7 +61,7 @@ void TrafficLogView::setLog(const TrafficLog *log)
     m_controller->forget();
     m_layout.setLog(log);
     setTopRow(0);
-    m_news.textChanged(this, m_layout);
+    m_news.tellNow();
 }
 
 void TrafficLogView::appendMenuActions(const QList<QAction *> &actions)
@@ -88,7 +88,7 @@ void TrafficLogView::refresh()
     repaintChanges(sameTop, lastRowBefore);
     // The caret stays on its text: a caret that went on to each new line would have a screen
     // reader read every line as it comes. Ctrl+End reads the newest line when the reader asks.
-    m_news.textChanged(this, m_layout);
+    m_news.textChanged();
 }
 
 qsizetype TrafficLogView::textLength() const

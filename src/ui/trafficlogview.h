@@ -97,7 +97,7 @@ private:
     bool m_follow = true;
     bool m_syncing = false;
     bool m_quietCaret = false; // the caret moves without telling assistive technology
-    AccessibleLogNews m_news;
+    AccessibleLogNews m_news{this, m_layout};
 };
 
 } // namespace talvor

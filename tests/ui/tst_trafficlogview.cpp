@@ -333,7 +333,7 @@ void TestTrafficLogView::accessibleTextFollowsTheLog()
         QString text = QString::fromLatin1(log.text());
         if (text.endsWith(u' '))
             text.chop(1);
-        QCOMPARE(g_heardText, text);
+        QTRY_COMPARE(g_heardText, text);
         QCOMPARE(textOf(*m_view)->characterCount(), text.size());
         QCOMPARE(textOf(*m_view)->text(0, text.size()), text);
     }
