@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "accessibledetectortable.h"
 
+#include "accessibletablecells.h"
 #include "detectortable.h"
 
 #include <QAccessibleWidget>
 #include <QLabel>
-#include <QPushButton>
 
 namespace talvor {
 
@@ -16,44 +16,6 @@ DetectorTable *tableOf(const QWidget *cell)
     return qobject_cast<DetectorTable *>(cell->parentWidget());
 }
 
-// "Detektor n" before the cells of row n: no control of its own, so an object made for it, which
-// lives as long as the table's interface.
-class RowHeader : public QAccessibleInterface {
-public:
-    RowHeader(DetectorTable *table, int row)
-        : m_table(table)
-        , m_row(row)
-    {
-    }
-
-    bool isValid() const override { return m_table; }
-    QObject *object() const override { return nullptr; }
-    QWindow *window() const override { return parent()->window(); }
-    QAccessibleInterface *parent() const override
-    {
-        return QAccessible::queryAccessibleInterface(m_table);
-    }
-    QAccessibleInterface *child(int) const override { return nullptr; }
-    int childCount() const override { return 0; }
-    int indexOfChild(const QAccessibleInterface *) const override { return -1; }
-    QAccessibleInterface *childAt(int, int) const override { return nullptr; }
-    QString text(QAccessible::Text kind) const override
-    {
-        return kind == QAccessible::Name ? QStringLiteral("Detektor %1").arg(m_row) : QString();
-    }
-    void setText(QAccessible::Text, const QString &) override {}
-    QRect rect() const override
-    {
-        return QAccessible::queryAccessibleInterface(m_table->cellAt(m_row, 0))->rect();
-    }
-    QAccessible::Role role() const override { return QAccessible::RowHeader; }
-    QAccessible::State state() const override { return {}; }
-
-private:
-    QPointer<DetectorTable> m_table;
-    int m_row;
-};
-
 class AccessibleTable : public QAccessibleWidget, public QAccessibleTableInterface {
 public:
     explicit AccessibleTable(DetectorTable *table)
@@ -61,14 +23,55 @@ public:
     {
         for (int row = 1; row <= kDetectorCount; ++row) {
             auto *header = new RowHeader(table, row);
+            auto *request = new RequestCell(table, row, header);
             QAccessible::registerAccessibleInterface(header);
+            QAccessible::registerAccessibleInterface(request);
             m_rowHeaders.push_back(header);
+            m_requestCells.push_back(request);
         }
+        for (int column = 0; column < kColumnCount; ++column)
+            if (table->cellAt(0, column))
+                m_headings.push_back(column);
     }
     ~AccessibleTable() override
     {
-        for (QAccessibleInterface *header : m_rowHeaders)
-            QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(header));
+        for (QAccessibleInterface *made : m_rowHeaders + m_requestCells)
+            QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(made));
+    }
+
+    // The headings, then the cells row by row, then the "Anfordern" buttons, which their cells
+    // stand for in the table.
+    int childCount() const override
+    {
+        return int(m_headings.size()) + kDetectorCount * (kColumnCount + 1);
+    }
+    QAccessibleInterface *child(int index) const override
+    {
+        const int headings = int(m_headings.size());
+        const int cells = kDetectorCount * kColumnCount;
+        if (index < 0 || index >= childCount())
+            return nullptr;
+        if (index < headings)
+            return QAccessible::queryAccessibleInterface(table()->cellAt(0, m_headings[index]));
+        if (index < headings + cells)
+            return cellAt((index - headings) / kColumnCount, (index - headings) % kColumnCount);
+        return QAccessible::queryAccessibleInterface(
+            table()->cellAt(index - headings - cells + 1, DetectorTable::kRequestColumn));
+    }
+    int indexOfChild(const QAccessibleInterface *child) const override
+    {
+        const int headings = int(m_headings.size());
+        const int cells = kDetectorCount * kColumnCount;
+        if (const int request = m_requestCells.indexOf(child); request >= 0)
+            return headings + request * kColumnCount + DetectorTable::kRequestColumn;
+        const QPoint place = table()->placeOf(qobject_cast<const QWidget *>(child->object()));
+        if (place.y() < 0)
+            return -1;
+        if (place.y() == 0)
+            return int(m_headings.indexOf(place.x()));
+        if (place.x() == DetectorTable::kRequestColumn)
+            return headings + cells + place.y() - 1;
+        return headings + (place.y() - 1) * kColumnCount + place.x();
     }
 
     void *interface_cast(QAccessible::InterfaceType type) override
@@ -79,7 +82,7 @@ public:
     }
     QAccessibleInterface *focusChild() const override
     {
-        return table()->hasFocus() ? QAccessible::queryAccessibleInterface(table()->cursorCell())
+        return table()->hasFocus() ? cellAt(table()->cursorRow() - 1, table()->cursorColumn())
                                    : QAccessibleWidget::focusChild();
     }
 
@@ -91,14 +94,17 @@ public:
     {
         if (row < 0 || row >= rowCount() || column < 0 || column >= columnCount())
             return nullptr;
+        if (column == DetectorTable::kRequestColumn)
+            return m_requestCells[row];
         return QAccessible::queryAccessibleInterface(table()->cellAt(row + 1, column));
     }
     int selectedCellCount() const override { return 0; }
     QList<QAccessibleInterface *> selectedCells() const override { return {}; }
     QString columnDescription(int column) const override
     {
-        const auto *heading = qobject_cast<QLabel *>(table()->cellAt(0, column));
-        return heading ? heading->text() : QString();
+        QWidget *heading = table()->cellAt(0, column);
+        return heading ? QAccessible::queryAccessibleInterface(heading)->text(QAccessible::Name)
+                       : QString();
     }
     int columnCount() const override { return DetectorTable::kColumnCount; }
     QString rowDescription(int row) const override
@@ -122,17 +128,18 @@ public:
 private:
     DetectorTable *table() const { return static_cast<DetectorTable *>(widget()); }
 
+    static constexpr int kColumnCount = DetectorTable::kColumnCount;
     QList<QAccessibleInterface *> m_rowHeaders;
+    QList<QAccessibleInterface *> m_requestCells;
+    QList<int> m_headings; // the columns that have one
 };
 
-// A label or button of the table: a heading (a column header) or a cell with its place.
+// A label of the table: a heading (a column header) or a cell with its place.
 class AccessibleCell : public QAccessibleWidget, public QAccessibleTableCellInterface {
 public:
-    AccessibleCell(QWidget *cell, QAccessible::Role role)
+    AccessibleCell(QLabel *cell, QAccessible::Role role)
         : QAccessibleWidget(cell, role)
     {
-        if (role == QAccessible::Button)
-            addControllingSignal(QStringLiteral("clicked(bool)"));
     }
 
     void *interface_cast(QAccessible::InterfaceType type) override
@@ -145,10 +152,10 @@ public:
     {
         if (kind != QAccessible::Name)
             return QAccessibleWidget::text(kind);
-        if (const auto *label = qobject_cast<const QLabel *>(widget()))
-            return label->text().isEmpty() && place().y() > 0 ? QStringLiteral("leer")
-                                                              : label->text();
-        return widget()->accessibleName();
+        if (!widget()->accessibleName().isEmpty())
+            return widget()->accessibleName();
+        const QString shown = static_cast<const QLabel *>(widget())->text();
+        return shown.isEmpty() ? QStringLiteral("leer") : shown;
     }
     QAccessible::State state() const override
     {
@@ -159,21 +166,6 @@ public:
             state.focused = true;
         return state;
     }
-    QStringList actionNames() const override
-    {
-        QStringList names = QAccessibleWidget::actionNames();
-        if (role() == QAccessible::Button)
-            names.prepend(pressAction());
-        return names;
-    }
-    void doAction(const QString &action) override
-    {
-        if (action == pressAction())
-            static_cast<QPushButton *>(widget())->click();
-        else
-            QAccessibleWidget::doAction(action);
-    }
-
     bool isSelected() const override { return false; }
     QList<QAccessibleInterface *> columnHeaderCells() const override
     {
@@ -210,13 +202,11 @@ QAccessibleInterface *tableInterface(const QString &className, QObject *object)
     const DetectorTable *table = tableOf(widget);
     if (!table || table->placeOf(widget).y() < 0)
         return nullptr;
-    if (className == QLatin1String("QLabel")) {
-        const bool heading = table->placeOf(widget).y() == 0;
-        return new AccessibleCell(widget, heading ? QAccessible::ColumnHeader : QAccessible::Cell);
-    }
-    if (className == QLatin1String("QPushButton"))
-        return new AccessibleCell(widget, QAccessible::Button);
-    return nullptr;
+    if (className != QLatin1String("QLabel"))
+        return nullptr;
+    const bool heading = table->placeOf(widget).y() == 0;
+    return new AccessibleCell(static_cast<QLabel *>(widget),
+                              heading ? QAccessible::ColumnHeader : QAccessible::Cell);
 }
 
 } // namespace

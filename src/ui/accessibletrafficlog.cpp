@@ -39,8 +39,8 @@ public:
     void selection(int selectionIndex, int *startOffset, int *endOffset) const override
     {
         const bool exists = selectionIndex == 0 && view()->hasSelection();
-        *startOffset = exists ? int(view()->selectionStart()) : 0;
-        *endOffset = exists ? int(view()->selectionEnd()) : 0;
+        *startOffset = exists ? told(view()->selectionStart()) : 0;
+        *endOffset = exists ? told(view()->selectionEnd()) : 0;
     }
 
     int selectionCount() const override { return view()->hasSelection() ? 1 : 0; }
@@ -62,7 +62,7 @@ public:
             view()->select(startOffset, endOffset);
     }
 
-    int cursorPosition() const override { return int(view()->caret()); }
+    int cursorPosition() const override { return told(view()->caret()); }
 
     void setCursorPosition(int position) override { view()->select(position, position); }
 
@@ -70,14 +70,13 @@ public:
 
     QString text(int startOffset, int endOffset) const override
     {
-        return view()->textBetween(startOffset, endOffset);
+        return view()->textBetween(startOffset, told(endOffset));
     }
 
     QString textBeforeOffset(int offset, QAccessible::TextBoundaryType boundaryType,
                              int *startOffset, int *endOffset) const override
     {
-        const bool byChar = boundaryType == QAccessible::CharBoundary;
-        const int before = byChar ? offset - 1 : int(unitAround(offset, boundaryType).first) - 1;
+        const int before = int(unitAround(offset, boundaryType).first) - 1;
         if (before < 0)
             return nothingAt(0, startOffset, endOffset);
         return unitAt(before, boundaryType, startOffset, endOffset);
@@ -86,8 +85,7 @@ public:
     QString textAfterOffset(int offset, QAccessible::TextBoundaryType boundaryType,
                             int *startOffset, int *endOffset) const override
     {
-        const bool byChar = boundaryType == QAccessible::CharBoundary;
-        const int after = byChar ? offset + 1 : int(unitAround(offset, boundaryType).second);
+        const int after = int(unitAround(offset, boundaryType).second);
         if (after >= characterCount())
             return nothingAt(characterCount(), startOffset, endOffset);
         return unitAt(after, boundaryType, startOffset, endOffset);
@@ -128,7 +126,7 @@ public:
         return {};
     }
 
-    int characterCount() const override { return int(view()->textLength()); }
+    int characterCount() const override { return int(view()->readableLength()); }
 
 private:
     // Brought up to the log first: the log may have changed since the view's last refresh.
@@ -139,13 +137,23 @@ private:
         return view;
     }
 
+    // Within the text as it is told.
     std::pair<qsizetype, qsizetype> unitAround(int offset,
                                                QAccessible::TextBoundaryType boundaryType) const
     {
-        const qsizetype length = view()->textLength();
+        const auto [start, end] = viewUnitAround(offset, boundaryType);
+        return {told(start), told(end)};
+    }
+
+    std::pair<qsizetype, qsizetype> viewUnitAround(int offset,
+                                                   QAccessible::TextBoundaryType boundaryType) const
+    {
+        const qsizetype length = characterCount();
         switch (boundaryType) {
         case QAccessible::CharBoundary:
-            return {offset, std::min<qsizetype>(offset + 1, length)};
+            // A hex pair is read as one: a screen reader reads the "char" at the caret after
+            // Left, Right, Home and End, which move the caret by pairs.
+            return view()->pairAround(offset);
         case QAccessible::WordBoundary:
             return view()->wordAround(offset);
         case QAccessible::LineBoundary:
@@ -167,6 +175,9 @@ private:
         *endOffset = int(end);
         return view()->textBetween(start, end);
     }
+
+    // An offset within the text as it is told.
+    int told(qsizetype offset) const { return int(std::min<qsizetype>(offset, characterCount())); }
 
     static QString nothingAt(int offset, int *startOffset, int *endOffset)
     {
@@ -193,12 +204,42 @@ void installTrafficLogAccessibility()
     Q_UNUSED(installed);
 }
 
+AccessibleLogNews::AccessibleLogNews(TrafficLogView *view, const LogRowLayout &layout)
+    : m_view(view)
+    , m_layout(layout)
+{
+    m_pause.setSingleShot(true);
+    m_pause.setInterval(kInterval);
+    QObject::connect(&m_pause, &QTimer::timeout, view, [this] {
+        if (m_pending)
+            tellNow();
+    });
+}
+
+void AccessibleLogNews::textChanged()
+{
+    // Nobody listening: only what is told next is noted, at once.
+    if (m_pause.isActive() && QAccessible::isActive())
+        m_pending = true;
+    else
+        tellNow();
+}
+
+void AccessibleLogNews::tellNow()
+{
+    m_pending = false;
+    tell();
+    m_pause.start();
+}
+
 // The dropped text itself is no longer held, so its removal is told by place and length (as
 // blanks).
-void AccessibleLogNews::textChanged(TrafficLogView *view, const LogRowLayout &layout)
+void AccessibleLogNews::tell()
 {
+    TrafficLogView *view = m_view;
+    const LogRowLayout &layout = m_layout;
     const qint64 start = layout.textStart();
-    const qint64 end = layout.textEnd();
+    const qint64 end = layout.readableEnd();
     const char last = end > start ? layout.charAt(end - 1) : 0;
     if (QAccessible::isActive()) {
         const qint64 keptFrom = std::min(start, m_toldEnd);
@@ -228,11 +269,14 @@ void AccessibleLogNews::selectionChanged(TrafficLogView *view)
 {
     if (!QAccessible::isActive())
         return;
-    QAccessibleTextSelectionEvent selection(view, int(view->selectionStart()),
-                                            int(view->selectionEnd()));
-    selection.setCursorPosition(int(view->caret()));
+    const auto told = [view](qsizetype offset) {
+        return int(std::min(offset, view->readableLength()));
+    };
+    QAccessibleTextSelectionEvent selection(view, told(view->selectionStart()),
+                                            told(view->selectionEnd()));
+    selection.setCursorPosition(told(view->caret()));
     QAccessible::updateAccessibility(&selection);
-    QAccessibleTextCursorEvent moved(view, int(view->caret()));
+    QAccessibleTextCursorEvent moved(view, told(view->caret()));
     QAccessible::updateAccessibility(&moved);
 }
 

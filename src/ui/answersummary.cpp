@@ -17,6 +17,12 @@ AnswerSummary::AnswerSummary(QObject *parent)
 void AnswerSummary::expect(quint8 command)
 {
     cancel();
+    const int detector = command - kRequestCommand;
+    if (detector >= 1 && detector <= kDetectorCount) {
+        m_requested = detector;
+        m_timer.start(kQuiet);
+        return;
+    }
     if (command != kInitCommand && command != kSysInfoCommand)
         return;
     m_command = command;
@@ -27,12 +33,19 @@ void AnswerSummary::cancel()
 {
     m_command = 0;
     m_reported.reset();
+    m_requested = 0;
+    m_address.clear();
+    m_cv.clear();
     m_timer.stop();
 }
 
 void AnswerSummary::take(std::span<const Report> reports)
 {
     for (const Report &report : reports) {
+        if (m_requested > 0 && report.detector == m_requested) {
+            takeRequested(report);
+            continue;
+        }
         if (m_command == kSysInfoCommand && report.kind == ReportKind::SystemInfo) {
             cancel();
             emit ready(
@@ -50,8 +63,37 @@ void AnswerSummary::take(std::span<const Report> reports)
         finish();
 }
 
+void AnswerSummary::takeRequested(const Report &report)
+{
+    if (report.kind == ReportKind::Address)
+        m_address = addressText(report.address, report.directionFlag).text;
+    else if (report.kind == ReportKind::Cv)
+        m_cv = QString::number(report.cv);
+    if (!m_address.isEmpty() && !m_cv.isEmpty())
+        finish();
+    else
+        m_timer.start(kQuiet);
+}
+
+QString AnswerSummary::requestSummary() const
+{
+    QStringList parts;
+    if (!m_address.isEmpty())
+        parts << QStringLiteral("Adresse ") + m_address;
+    if (!m_cv.isEmpty())
+        parts << QStringLiteral("CV ") + m_cv;
+    const QString said = parts.isEmpty() ? QStringLiteral("keine Antwort") : parts.join(u", ");
+    return QStringLiteral("Detektor %1: %2").arg(m_requested).arg(said);
+}
+
 void AnswerSummary::finish()
 {
+    if (m_requested > 0) {
+        const QString summary = requestSummary();
+        cancel();
+        emit ready(summary);
+        return;
+    }
     const auto count = int(m_reported.count());
     const bool answered = m_command == kInitCommand && count > 0;
     cancel();

@@ -4,6 +4,7 @@
 #include "reportdecoder.h"
 
 #include <QObject>
+#include <QString>
 #include <QTimer>
 
 #include <bitset>
@@ -15,8 +16,10 @@ namespace talvor {
 // After "Initialisiere Detektoren" or "Sys-Info", one short sentence on the device's answer once
 // it is in: "24 Detektoren gemeldet" when every detector has reported, or when the reports have
 // stopped for kQuiet; "Sys-Info: Seriennummer 21542, Hardware 2.1, Software 3.0" on the first
-// system information. An answer that does not begin within kWait is given up without a word,
-// so that later reports are not taken for it.
+// system information; after "Anfordern" of a detector "Detektor 5: Adresse > 31, CV 32" once both
+// its reports are in, with what came once the reports stop for kQuiet, or "Detektor 5: keine
+// Antwort" when none came within kQuiet. An answer to the other two that does not begin within
+// kWait is given up without a word, so that later reports are not taken for it.
 class AnswerSummary : public QObject {
     Q_OBJECT
 public:
@@ -36,9 +39,14 @@ signals:
 
 private:
     void finish();
+    void takeRequested(const Report &report);
+    QString requestSummary() const;
 
     quint8 m_command = 0; // 0: no answer awaited
     std::bitset<kDetectorCount + 1> m_reported;
+    int m_requested = 0; // the detector "Anfordern" asked for; 0 for none
+    QString m_address;   // what the requested detector reported so far
+    QString m_cv;
     QTimer m_timer;
 };
 

@@ -25,21 +25,20 @@ struct TableColumn {
     int width;
     const char *heading;
     const char *rowText;
-    const char *place; // the column as assistive technology names a cell's place
+    // The heading as assistive technology names the column: the right half's headings repeat
+    // the left half's, so there the CV is named.
+    const char *spokenHeading;
 };
 
 constexpr TableColumn kTableColumns[] = {
     {"lblDetektor", K::Label, 120, 855, "Nr.", "Nr.", "Nr."},
     {"lblAdresse", K::Label, 1080, 975, "Adresse", "Adresse", "Adresse"},
-    {"lblRaw", K::Label, 2160, 1695, "Letzte Rohdaten", "Letzte Rohdaten",
-     "Letzte Rohdaten Adresse"},
-    {"lblZeit", K::Label, 3960, 1695, "Letzte Meldezeit", "Letzte Meldezeit",
-     "Letzte Meldezeit Adresse"},
+    {"lblRaw", K::Label, 2160, 1695, "Letzte Rohdaten", "Letzte Rohdaten", "Letzte Rohdaten"},
+    {"lblZeit", K::Label, 3960, 1695, "Letzte Meldezeit", "Letzte Meldezeit", "Letzte Meldezeit"},
     {"cmdInit", K::Button, 5760, 855, nullptr, "Anfordern", nullptr},
     {"lblCV", K::Label, 6720, 975, "CV", "Adresse", "CV"},
-    {"lblRawCV", K::Label, 7800, 1695, "Letzte Rohdaten", "Letzte Rohdaten", "Letzte Rohdaten CV"},
-    {"lblZeitCV", K::Label, 9600, 1695, "Letzte Meldezeit", "Letzte Meldezeit",
-     "Letzte Meldezeit CV"},
+    {"lblRawCV", K::Label, 7800, 1695, "Letzte Rohdaten", "Letzte Rohdaten", "CV Rohdaten"},
+    {"lblZeitCV", K::Label, 9600, 1695, "Letzte Meldezeit", "Letzte Meldezeit", "CV Meldezeit"},
 };
 
 constexpr int kHeadingTop = 240;
@@ -70,17 +69,15 @@ void addTable(std::vector<ControlDesign> &design)
                                kRowHeight,
                                QString::fromUtf8(heading ? column.heading : column.rowText),
                                style};
-            // A heading is known by its text; a row's cell says where it stands ("Adresse,
-            // Detektor 5"), a row's button names its row after its caption ("Anfordern
-            // Detektor 5").
-            const QString detector = QStringLiteral("Detektor %1").arg(row);
-            if (!heading && column.kind == K::Button) {
-                cell.accessibleName = cell.text + u' ' + detector;
+            // A cell's place is told by the table (its heading and "Detektor n"); a row's
+            // button, also a stop of its own, names its row after its caption.
+            if (heading) {
+                cell.accessibleName = QString::fromUtf8(column.spokenHeading);
+            } else if (column.kind == K::Button) {
+                cell.accessibleName = cell.text + QStringLiteral(" Detektor %1").arg(row);
                 cell.accessibleDescription =
                     QStringLiteral("Fordert die Meldungen von Detektor %1 an").arg(row);
-            } else if (!heading)
-                cell.accessibleDescription =
-                    QString::fromUtf8(column.place) + QStringLiteral(", ") + detector;
+            }
             design.push_back(cell);
         }
     }

@@ -35,9 +35,10 @@ DetectorTable::DetectorTable(const Grid &cells, QWidget *window)
             cell->setParent(this);
             cell->setVisible(shown);
             // An interface made while the control stood in the window is made anew, as a cell.
-            if (QAccessible::isActive())
-                QAccessible::deleteAccessibleInterface(
-                    QAccessible::uniqueId(QAccessible::queryAccessibleInterface(cell)));
+            // Qt makes and keeps one at the control's first accessibility event, whether or not
+            // a screen reader listens yet, so it is dropped whatever the state.
+            QAccessible::deleteAccessibleInterface(
+                QAccessible::uniqueId(QAccessible::queryAccessibleInterface(cell)));
         }
     }
 }
@@ -123,7 +124,7 @@ void DetectorTable::tellCursor()
         return;
     QAccessibleInterface *table = QAccessible::queryAccessibleInterface(this);
     QAccessibleEvent event(this, QAccessible::Focus);
-    event.setChild(table->indexOfChild(QAccessible::queryAccessibleInterface(cursorCell())));
+    event.setChild(table->indexOfChild(table->tableInterface()->cellAt(m_row - 1, m_column)));
     QAccessible::updateAccessibility(&event);
 }
 

@@ -190,6 +190,51 @@ std::pair<qint64, qint64> LogRowLayout::wordAround(qint64 place) const
     return {start, end};
 }
 
+std::pair<qint64, qint64> LogRowLayout::pairAround(qint64 place) const
+{
+    if (!isWordChar(charAt(place)))
+        return {place, std::min(place + 1, textEnd())};
+    const qint64 start = wordAround(place).first;
+    qint64 end = start;
+    while (end < textEnd() && isWordChar(charAt(end)))
+        ++end;
+    return {start, end};
+}
+
+qint64 LogRowLayout::lastPairOfRow(qint64 row) const
+{
+    const qint64 rowStart = placeOfRow(row, 0);
+    qint64 place = placeOfRow(row, m_columns);
+    while (place > rowStart && !isWordChar(charAt(place - 1)))
+        --place;
+    while (place > rowStart && isWordChar(charAt(place - 1)))
+        --place;
+    return place;
+}
+
+qint64 LogRowLayout::readableEnd() const
+{
+    const qint64 end = textEnd();
+    return end > m_textStart && charAt(end - 1) == ' ' ? end - 1 : end;
+}
+
+qint64 LogRowLayout::newestFrameLine() const
+{
+    const auto lastPairBefore = [this](qint64 place) {
+        while (place > m_textStart && !isWordChar(charAt(place - 1)))
+            --place;
+        return place > m_textStart ? pairAround(place - 1).first : -1;
+    };
+    const qint64 last = lastPairBefore(textEnd());
+    if (last < 0)
+        return m_textStart;
+    const qint64 lastLine = lineAround(last).first;
+    if (textBetween(last, pairAround(last).second) == "FF")
+        return lastLine;
+    const qint64 earlier = lastPairBefore(lastLine);
+    return earlier < 0 ? lastLine : lineAround(earlier).first;
+}
+
 int LogRowLayout::countRows(qsizetype line) const
 {
     const qsizetype length = m_log->line(line).size();

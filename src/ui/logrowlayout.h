@@ -39,6 +39,10 @@ public:
     // The place of the text's first char, and the place after its last.
     qint64 textStart() const { return m_textStart; }
     qint64 textEnd() const;
+    // The end of the text as assistive technology is told it: before a blank at the very end. That
+    // blank, after a frame's last pair, becomes a line break when the next frame starts, and
+    // telling the change would cost a removal on every frame.
+    qint64 readableEnd() const;
     bool holds(qint64 place) const { return place >= m_textStart && place <= textEnd(); }
     qint64 clamped(qint64 place) const;
 
@@ -60,6 +64,14 @@ public:
     std::pair<qint64, qint64> rowAround(qint64 place) const;
     // The run of a hex pair or a marker that holds place, with the blanks and line break after it.
     std::pair<qint64, qint64> wordAround(qint64 place) const;
+    // The hex pair or marker that holds place, without the blanks after it; a blank or a line
+    // break alone where place is on one.
+    std::pair<qint64, qint64> pairAround(qint64 place) const;
+    // The start of the last hex pair or marker in row, or the row's start where it has none.
+    qint64 lastPairOfRow(qint64 row) const;
+    // The start of the newest line that ends a frame (its last pair FF): the line still coming in
+    // at the end is skipped while it has not. The start of the last line where no other has text.
+    qint64 newestFrameLine() const;
 
 private:
     int countRows(qsizetype line) const;

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "logscrollbar.h"
 
+#include "accessibleeventfilter.h"
+
 #include <QStyle>
 #include <QStyleOptionSlider>
 
@@ -8,6 +10,9 @@ namespace talvor {
 
 void LogScrollBar::setState(int pageStep, int maximum, int value)
 {
+    // The view moves the bar as the log grows or the caret goes; a screen reader hears of the log
+    // itself, and a value change on every poll would only keep it busy.
+    const QuietValueChanges quiet(this);
     m_setting = true;
     setPageStep(pageStep);
     setRange(0, maximum);

@@ -80,16 +80,17 @@ bool TrafficLogController::keyPress(QKeyEvent *event, qint64 lookPlace, int page
         {QKeySequence::SelectNextPage, Move::PageDown},
     };
     // Without Shift the same keys move the caret alone, sideways by a hex pair, for a reader
-    // who goes through the log by keyboard.
+    // who goes through the log by keyboard; its ends are the last pair of a row and the start
+    // of the newest whole frame's line, where there is something to read.
     static constexpr std::pair<QKeySequence::StandardKey, Move> kCaretMoves[] = {
         {QKeySequence::MoveToPreviousChar, Move::PairBack},
         {QKeySequence::MoveToNextChar, Move::PairOn},
         {QKeySequence::MoveToPreviousLine, Move::Up},
         {QKeySequence::MoveToNextLine, Move::Down},
         {QKeySequence::MoveToStartOfLine, Move::RowStart},
-        {QKeySequence::MoveToEndOfLine, Move::RowEnd},
+        {QKeySequence::MoveToEndOfLine, Move::RowLastPair},
         {QKeySequence::MoveToStartOfDocument, Move::First},
-        {QKeySequence::MoveToEndOfDocument, Move::Last},
+        {QKeySequence::MoveToEndOfDocument, Move::LastLine},
         {QKeySequence::MoveToPreviousPage, Move::PageUp},
         {QKeySequence::MoveToNextPage, Move::PageDown},
     };
@@ -156,8 +157,12 @@ qint64 TrafficLogController::moved(qint64 caret, Move move) const
         return m_layout.placeOfRow(row, 0);
     case Move::RowEnd:
         return m_layout.placeOfRow(row, m_layout.columns());
+    case Move::RowLastPair:
+        return m_layout.lastPairOfRow(row);
     case Move::First:
         return start;
+    case Move::LastLine:
+        return m_layout.newestFrameLine();
     case Move::Last:
         break;
     }

@@ -62,8 +62,10 @@ private:
         PageDown,
         RowStart,
         RowEnd,
+        RowLastPair,
         First,
-        Last
+        Last,
+        LastLine
     };
     qint64 moved(qint64 caret, Move move) const;
     void copySelection(QClipboard::Mode mode);

@@ -44,7 +44,8 @@ TrafficLogView::TrafficLogView(QWidget *parent)
     m_controller = new TrafficLogController(this, m_layout);
     connect(m_controller, &TrafficLogController::selectionChanged, this, [this] {
         viewport()->update();
-        AccessibleLogNews::selectionChanged(this);
+        if (!m_quietCaret)
+            AccessibleLogNews::selectionChanged(this);
     });
     connect(m_controller, &TrafficLogController::placeToShow, this,
             [this](qint64 place) { showRow(m_layout.rowOfPlace(place).first); });
@@ -60,7 +61,7 @@ void TrafficLogView::setLog(const TrafficLog *log)
     m_controller->forget();
     m_layout.setLog(log);
     setTopRow(0);
-    m_news.textChanged(this, m_layout);
+    m_news.tellNow();
 }
 
 void TrafficLogView::appendMenuActions(const QList<QAction *> &actions)
@@ -77,11 +78,6 @@ void TrafficLogView::refresh()
         return;
     const qint64 rowsBefore = m_layout.rowCount();
     const qint64 topBefore = verticalScrollBar()->value();
-    // A caret alone on the newest line, where the reader is, goes on to each new line.
-    const LogSelection &selection = m_controller->selection();
-    const bool caretFollows =
-        hasFocus() && selection.hasCaret() && !selection.isAll() && selection.isEmpty(m_layout) &&
-        m_layout.rowOfPlace(selection.caret(m_layout)).first == rowsBefore - 1;
     // The row that showed at the top before, counted as now (rows dropped at the front are gone).
     const qint64 dropped = m_layout.sync();
     const qint64 sameTop = topBefore - dropped;
@@ -90,14 +86,19 @@ void TrafficLogView::refresh()
         viewport()->update();
     setTopRow(sameTop, false);
     repaintChanges(sameTop, lastRowBefore);
-    m_news.textChanged(this, m_layout);
-    if (caretFollows && m_layout.rowCount() - 1 != lastRowBefore)
-        m_controller->placeCaretOnLastLine();
+    // The caret stays on its text: a caret that went on to each new line would have a screen
+    // reader read every line as it comes. Ctrl+End reads the newest line when the reader asks.
+    m_news.textChanged();
 }
 
 qsizetype TrafficLogView::textLength() const
 {
     return offsetOf(m_layout.textEnd());
+}
+
+qsizetype TrafficLogView::readableLength() const
+{
+    return offsetOf(m_layout.readableEnd());
 }
 
 QString TrafficLogView::textBetween(qsizetype start, qsizetype end) const
@@ -125,6 +126,12 @@ std::pair<qsizetype, qsizetype> TrafficLogView::rowAround(qsizetype offset) cons
 std::pair<qsizetype, qsizetype> TrafficLogView::wordAround(qsizetype offset) const
 {
     const auto [start, end] = m_layout.wordAround(m_layout.textStart() + offset);
+    return {offsetOf(start), offsetOf(end)};
+}
+
+std::pair<qsizetype, qsizetype> TrafficLogView::pairAround(qsizetype offset) const
+{
+    const auto [start, end] = m_layout.pairAround(m_layout.textStart() + offset);
     return {offsetOf(start), offsetOf(end)};
 }
 
@@ -273,11 +280,16 @@ void TrafficLogView::focusInEvent(QFocusEvent *event)
 {
     QAbstractScrollArea::focusInEvent(event);
     // Reached by the keyboard, the log puts its caret on the newest line, which a screen reader
-    // then reads; a selection that the user made stays.
+    // then reads; a selection that the user made stays. The move is not told: Qt tells the focus
+    // only after this handler, and a screen reader that heard of the caret first would take the
+    // log for focused already and not announce it.
     const bool byKeyboard =
         event->reason() == Qt::TabFocusReason || event->reason() == Qt::BacktabFocusReason;
-    if (byKeyboard && m_controller->selection().isEmpty(m_layout))
+    if (byKeyboard && m_controller->selection().isEmpty(m_layout)) {
+        m_quietCaret = true;
         m_controller->placeCaretOnLastLine();
+        m_quietCaret = false;
+    }
 }
 
 void TrafficLogView::mousePressEvent(QMouseEvent *event)

@@ -38,6 +38,8 @@ public:
     void refresh();
 
     qsizetype textLength() const;
+    // The length of the text that assistive technology is told (LogRowLayout::readableEnd()).
+    qsizetype readableLength() const;
     QString textBetween(qsizetype start, qsizetype end) const;
     char charAt(qsizetype offset) const;
     // The line holding offset: from its start to the start of the next line (after the CR LF), or
@@ -47,6 +49,8 @@ public:
     std::pair<qsizetype, qsizetype> rowAround(qsizetype offset) const;
     // The run of a hex pair or a marker that holds offset, with the blanks and line break after it.
     std::pair<qsizetype, qsizetype> wordAround(qsizetype offset) const;
+    // The hex pair or marker that holds offset, without the blanks after it.
+    std::pair<qsizetype, qsizetype> pairAround(qsizetype offset) const;
 
     bool hasSelection() const;
     qsizetype selectionStart() const;
@@ -92,7 +96,8 @@ private:
     LogGlyphs m_glyphs;
     bool m_follow = true;
     bool m_syncing = false;
-    AccessibleLogNews m_news;
+    bool m_quietCaret = false; // the caret moves without telling assistive technology
+    AccessibleLogNews m_news{this, m_layout};
 };
 
 } // namespace talvor

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "accessibledetectortable.h"
+#include "accessibleeventfilter.h"
 #include "accessiblelabel.h"
+#include "accessiblelineedit.h"
 #include "controls.h"
 #include "detectortable.h"
 #include "shape.h"
@@ -217,7 +219,9 @@ void applyTabOrder(const QHash<QString, QWidget *> &made)
 Controls buildControls(QWidget *window)
 {
     // Qt asks the factory installed last first: the table's labels are cells.
+    installAccessibleEventFilter();
     installLabelAccessibility();
+    installLineEditAccessibility();
     installDetectorTableAccessibility();
     window->setFont(designFont(false));
     QHash<QString, QWidget *> made;

@@ -187,10 +187,14 @@ private slots:
             const char *control, *name, *description;
         };
         const Row rows[] = {
-            {"lblDetektor(5)", "5", "Nr., Detektor 5"},
-            {"lblAdresse(5)", "", "Adresse, Detektor 5"},
-            {"lblZeitCV(24)", "", "Letzte Meldezeit CV, Detektor 24"},
+            // The table tells a cell's place by its headings and rows.
+            {"lblDetektor(5)", "5", ""},
+            {"lblAdresse(5)", "leer", ""},
+            {"lblZeitCV(24)", "leer", ""},
             {"lblRaw(0)", "Letzte Rohdaten", ""},
+            {"lblCV(0)", "CV", ""},
+            {"lblRawCV(0)", "CV Rohdaten", ""},
+            {"lblZeitCV(0)", "CV Meldezeit", ""},
             {"lblSN", "", "Seriennummer"},
             {"cmdInit(5)", "Anfordern Detektor 5", "Fordert die Meldungen von Detektor 5 an"},
             {"cmdInit(0)", "Initialisiere Detektoren",
@@ -226,6 +230,40 @@ private slots:
         QCOMPARE(found->text(QAccessible::Description), description);
     }
 
+    void byteFieldReadsItsWholeText_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::newRow("hex") << "0x60";
+        QTest::newRow("Basic hex") << "&H41";
+        QTest::newRow("decimal") << "96";
+        QTest::newRow("one char") << "7";
+    }
+
+    // Reached by Tab the field is all selected; a screen reader reads the selection run by run of
+    // text attributes, so a run must not end where it starts.
+    void byteFieldReadsItsWholeText()
+    {
+        QFETCH(QString, text);
+        const Controls &c = startShown();
+        c.txtSend->setText(text);
+        c.cmdSend->setFocus(Qt::TabFocusReason);
+        c.txtSend->setFocus(Qt::TabFocusReason);
+        QAccessibleInterface *field = accessible(c.txtSend);
+        QCOMPARE(field->role(), QAccessible::EditableText);
+        QVERIFY(field->state().editable);
+        QAccessibleTextInterface *typed = field->textInterface();
+        QCOMPARE(typed->characterCount(), text.size());
+        QCOMPARE(typed->text(0, typed->characterCount()), text);
+        int start = -1;
+        int end = -1;
+        typed->selection(0, &start, &end);
+        QCOMPARE(QPoint(start, end), QPoint(0, int(text.size())));
+        for (int offset = 0; offset < text.size(); ++offset) {
+            typed->attributes(offset, &start, &end);
+            QCOMPARE(QPoint(start, end), QPoint(0, int(text.size())));
+        }
+    }
+
     void labelsAreTheirTextAndFocusableControlsHaveNames()
     {
         start(std::make_unique<test::FakeComm>());
@@ -239,7 +277,9 @@ private slots:
             auto *widget = qobject_cast<QWidget *>(each->object());
             const QString name = widget->objectName();
             const bool indicator = name == "lblCTS" || name == "lblRTS";
-            if (auto *label = qobject_cast<QLabel *>(widget); label && !indicator)
+            // The table's labels are its cells and headings, named above.
+            const bool inTable = widget->parentWidget()->objectName() == "tblDetektoren";
+            if (auto *label = qobject_cast<QLabel *>(widget); label && !indicator && !inTable)
                 QCOMPARE(each->text(QAccessible::Name), label->text());
             if (widget->focusPolicy() != Qt::NoFocus && widget->isVisibleTo(m_window))
                 QVERIFY2(!each->text(QAccessible::Name).isEmpty(), qPrintable(name));
