@@ -28,6 +28,7 @@ PortDevice deviceForPort(int port)
     case SettingsEntry::Missing:
         return {PortDevice::Usable, QStringLiteral("/dev/ttyS%1").arg(port - 1), true};
     case SettingsEntry::NotText:
+    case SettingsEntry::Unreadable:
         return {PortDevice::NotText, {}};
     case SettingsEntry::Text:
         break;
