@@ -131,7 +131,7 @@ private slots:
         QVERIFY(readme.open(QIODevice::ReadOnly));
         const QString text = QString::fromUtf8(readme.readAll());
         // In an INI block at the start of a line, or in backticks.
-        static const QRegularExpression example(QStringLiteral("(?:^|`)(COM\\d+=[^`\\n]+)"),
+        static const QRegularExpression example(QStringLiteral("(?:^|`)(COM\\d+=[^`\\s][^`\\n]*)"),
                                                 QRegularExpression::MultilineOption);
         QStringList found;
         for (const QRegularExpressionMatch &match : example.globalMatch(text))
@@ -142,6 +142,11 @@ private slots:
             const QString key = line.section(QLatin1Char('='), 0, 0);
             const SettingsEntry entry = SettingsStore().readEntry(kDevicesSection, key);
             QVERIFY2(entry.state == SettingsEntry::Text, qPrintable(line));
+            // As written: only the quotes around it are not part of the path.
+            QString written = line.section(QLatin1Char('='), 1);
+            if (written.startsWith(QLatin1Char('"')))
+                written = written.mid(1, written.size() - 2);
+            QCOMPARE(entry.text, written);
             // Written back by the program, it reads the same.
             QVERIFY(SettingsStore().writeText(kDevicesSection, key, entry.text + "x").ok());
             QVERIFY(SettingsStore().writeText(kDevicesSection, key, entry.text).ok());
