@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "portassigndialog.h"
 
-#include "announcer.h"
 #include "singlelinevalidator.h"
 
 #include <QBoxLayout>
@@ -19,7 +18,7 @@ namespace {
 
 // However long a path, the dialog stays narrower than the screen: a column and a path in the note
 // take at most this many pixels and are shortened in the middle beyond it; the whole text is in
-// the tool tip, and a screen reader reads it whole.
+// the tool tip, and a screen reader reads a table's cell whole.
 constexpr int kWidestText = 360;
 
 QTreeWidget *makeTable(QWidget *parent, const QString &name, const QStringList &headings)
@@ -126,7 +125,6 @@ void PortAssignDialog::buildLayout()
     m_note = new QLabel(this);
     m_note->setObjectName(QStringLiteral("note"));
     m_note->setWordWrap(true);
-    m_announcer = new Announcer(this);
 
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(makeCaption(QStringLiteral("&Schnittstellen:"), m_ports));
@@ -258,7 +256,6 @@ void PortAssignDialog::tell(const QString &text)
     const QString shown = shortenedPaths(text, m_note->fontMetrics());
     m_note->setText(shown);
     m_note->setToolTip(shown == text ? QString() : text);
-    m_announcer->announce(text);
 }
 
 // The port keeps the device it had: the file says so, and the lists read the file.

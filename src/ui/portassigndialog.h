@@ -15,8 +15,6 @@ class QTreeWidget;
 
 namespace talvor {
 
-class Announcer;
-
 // "Schnittstellen zuordnen": the ports with their devices, the serial devices plugged in (kept
 // current while the dialog is open), and for the chosen port a device to pick or a path to type,
 // written as COMn= under [Devices]. On Windows "COM n" is the port COMn: the dialog only lists.
@@ -55,7 +53,6 @@ private:
     QPushButton *m_close;
     QLabel *m_note;
     PortDirectory &m_directory;
-    Announcer *m_announcer;
     QList<AttachedDevice> m_present;
     QTimer m_watch;
     int m_portCount;
