@@ -256,6 +256,7 @@ void PortAssignDialog::tell(const QString &text)
     const QString shown = shortenedPaths(text, m_note->fontMetrics());
     m_note->setText(shown);
     m_note->setToolTip(shown == text ? QString() : text);
+    emit told(shown);
 }
 
 // The port keeps the device it had: the file says so, and the lists read the file.

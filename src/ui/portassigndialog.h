@@ -29,6 +29,8 @@ public:
 
 signals:
     void assignmentChanged();
+    // A note for the user, to be told to a screen reader too.
+    void told(const QString &note);
 
 private:
     void buildLayout();

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The port list's tool tips and the dialog "Schnittstellen zuordnen", driven from the keyboard on
 // the real program with the real settings file and a real pseudo-terminal.
+#include "announcer.h"
 #include "portassigndialog.h"
 #include "serialdevices.h"
 #include "support/windowtest.h"
@@ -278,6 +279,9 @@ void TestPortAssign::dialogSaysWhatBecameOfTheEntry()
     const auto *note = dialog->findChild<QLabel *>("note");
     const QString whole = note->toolTip().isEmpty() ? note->text() : note->toolTip();
     QVERIFY2(whole.startsWith(told), qPrintable(whole));
+    // A screen reader hears the note as shown.
+    const auto *announcer = m_program.window->findChild<Announcer *>("Announcer");
+    QTRY_VERIFY2(announcer->message().endsWith(note->text()), qPrintable(announcer->message()));
     // However long the path, the dialog stays on the screen.
     QVERIFY(dialog->width() <= dialog->screen()->availableSize().width());
     QVERIFY(dialog->minimumSizeHint().width() <= dialog->screen()->availableSize().width());
