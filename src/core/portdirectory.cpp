@@ -50,7 +50,9 @@ PortSummary entryProblem(int port, const PortDevice &device)
     }
 }
 
-// The entry as the settings file holds it: a path to open, or why there is none.
+#ifndef Q_OS_WIN
+// The entry as the settings file holds it: a path to open, or why there is none. Windows has no
+// entries: "COM n" is the port COMn.
 PortDevice deviceOfEntry(const SettingsEntry &entry)
 {
     switch (entry.state) {
@@ -72,6 +74,7 @@ PortDevice deviceOfEntry(const SettingsEntry &entry)
     }
     return {};
 }
+#endif
 
 } // namespace
 

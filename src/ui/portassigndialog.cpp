@@ -49,10 +49,10 @@ void setRowTexts(QTreeWidgetItem *row, const QStringList &texts)
     }
 }
 
-// The note with each path that is too wide shortened in the middle.
+// The note with each path (or any other word) that is too wide shortened in the middle.
 QString shortenedPaths(const QString &text, const QFontMetrics &metrics)
 {
-    static const QRegularExpression path(QStringLiteral(R"(/\S+)"));
+    static const QRegularExpression path(QStringLiteral(R"(\S+)"));
     QString shortened = text;
     for (const QRegularExpressionMatch &match : path.globalMatch(text)) {
         if (metrics.horizontalAdvance(match.captured()) > kWidestText)
@@ -210,6 +210,7 @@ void PortAssignDialog::choosePort()
     const PortDevice device = m_directory.deviceFor(chosenPort());
     m_device->setText(device.isDefault ? QString() : device.path);
     m_note->clear();
+    m_note->setToolTip({});
 }
 
 void PortAssignDialog::pickDevice()

@@ -230,6 +230,9 @@ void TestPortAssign::dialogSaysWhatBecameOfTheEntry_data()
         << InTheWay::Nothing << false << "COM 2 ist jetzt PTY." << true;
     QTest::newRow("a line break inside is refused")
         << "/dev/a\n/dev/b" << InTheWay::Nothing << false << "Ein Gerät wählen" << false;
+    QTest::newRow("4,002 characters, relative")
+        << longPath.mid(1) << InTheWay::Nothing << false
+        << "„" + longPath.mid(1) + "“ ist kein absoluter Pfad" << false;
     QTest::newRow("relative path")
         << "pts/1" << InTheWay::Nothing << false << "„pts/1“ ist kein absoluter Pfad" << false;
 }
