@@ -23,8 +23,8 @@ ConnectOutcome openConnection(CommComponent &comm, const PortDirectory &ports, i
         return failed(*error);
     // A number outside the list is the component's to refuse; an entry that names no device is
     // never replaced by another device.
-    if (device.entry == PortDevice::Empty || device.entry == PortDevice::NotText)
-        return {false, unusableEntryMessage(portNumber, device.entry)};
+    if (device.entry != PortDevice::Usable && device.entry != PortDevice::NoNumber)
+        return {false, unusableEntryMessage(portNumber, device, ports.settingsFile())};
     comm.setDevice(device.path);
     if (CommStatus error = comm.setPortOpen(true))
         return failed(*error);

@@ -111,17 +111,38 @@ ErrorMessage failureMessage(const CommError &error, const PortTarget &target,
     return {static_cast<int>(error.code), text};
 }
 
-ErrorMessage unusableEntryMessage(int port, PortDevice::Entry entry)
+ErrorMessage unusableEntryMessage(int port, const PortDevice &device, const QString &settingsFile)
 {
-    const QString what =
-        entry == PortDevice::NotText
-            ? QStringLiteral("ist kein gültiger Text (UTF-8). Pfad neu eintragen.")
-            : QStringLiteral("ist leer. Pfad eintragen oder Zeile löschen (dann gilt /dev/ttyS%1).")
-                  .arg(port - 1);
-    return {static_cast<int>(CommErrorCode::DeviceNotFound),
-            QStringLiteral("COM %1: Eintrag COM%1= unter [Devices] in MOXT.conf %2")
-                .arg(port)
-                .arg(what)};
+    const int number = static_cast<int>(CommErrorCode::DeviceNotFound);
+    if (device.entry == PortDevice::Unreadable && device.line == 0)
+        return {number, QStringLiteral("COM %1: MOXT.conf lässt sich nicht lesen, der Eintrag "
+                                       "COM%1= ist unbekannt. Die Datei prüfen (%2).")
+                            .arg(port)
+                            .arg(settingsFile)};
+    const QString fallback = QStringLiteral("Zeile löschen (dann gilt /dev/ttyS%1)").arg(port - 1);
+    QString what;
+    switch (device.entry) {
+    case PortDevice::NotText:
+        what = QStringLiteral("ist kein gültiger Text (UTF-8). Pfad neu zuordnen oder %1.")
+                   .arg(fallback);
+        break;
+    case PortDevice::Unreadable:
+        what = QStringLiteral("ist unlesbar (%1). Pfad neu zuordnen oder %2.")
+                   .arg(device.flaw, fallback);
+        break;
+    case PortDevice::Relative:
+        what = QStringLiteral("ist kein absoluter Pfad: „%1“. Den ganzen Pfad eintragen, der mit "
+                              "/ beginnt.")
+                   .arg(device.path);
+        break;
+    default:
+        what = QStringLiteral("ist leer. Pfad zuordnen oder %1.").arg(fallback);
+        break;
+    }
+    return {number, QStringLiteral("COM %1: Eintrag COM%1= in Zeile %2 von MOXT.conf %3")
+                        .arg(port)
+                        .arg(device.line)
+                        .arg(what)};
 }
 
 QString errorLineText(const ErrorMessage &error)

@@ -12,8 +12,8 @@ namespace talvor {
 ErrorMessage failureMessage(const CommError &error, const PortTarget &target,
                             const PortDirectory &ports);
 
-// Failure 2 for an entry under [Devices] that exists but names no device: which entry, and what is
-// wrong with it.
-ErrorMessage unusableEntryMessage(int port, PortDevice::Entry entry);
+// Failure 2 for an entry under [Devices] that exists but names no device: which entry in which
+// line of `settingsFile`, and what is wrong with it.
+ErrorMessage unusableEntryMessage(int port, const PortDevice &device, const QString &settingsFile);
 
 } // namespace talvor

@@ -4,6 +4,7 @@
 #include "commerror.h"
 #include "serialdevices.h"
 #include "settingsstore.h"
+#include "settingstexts.h"
 
 #include <QFileInfo>
 #include <QStringList>
@@ -32,12 +33,48 @@ bool names(const AttachedDevice &device, const QString &path)
     return !real.isEmpty() && real == QFileInfo(device.path).canonicalFilePath();
 }
 
-QString entryProblem(int port, PortDevice::Entry entry)
+// What the port list and the dialog show for an entry that names no device to open.
+PortSummary entryProblem(int port, const PortDevice &device)
 {
-    const QString what = entry == PortDevice::NotText ? QStringLiteral("kein gültiger Text")
-                                                      : QStringLiteral("leer");
-    return QStringLiteral("Eintrag COM%1= ist %2").arg(port).arg(what);
+    const QString line = QStringLiteral("Zeile %1").arg(device.line);
+    switch (device.entry) {
+    case PortDevice::Unreadable:
+        return {QStringLiteral("Eintrag unlesbar"),
+                device.line ? QStringLiteral("%1: %2").arg(line, device.flaw) : device.flaw};
+    case PortDevice::Relative:
+        return {device.path, QStringLiteral("kein absoluter Pfad")};
+    case PortDevice::NotText:
+        return {QStringLiteral("Eintrag COM%1= ist kein gültiger Text").arg(port), line};
+    default:
+        return {QStringLiteral("Eintrag COM%1= ist leer").arg(port), line};
+    }
 }
+
+#ifndef Q_OS_WIN
+// The entry as the settings file holds it: a path to open, or why there is none. Windows has no
+// entries: "COM n" is the port COMn.
+PortDevice deviceOfEntry(const SettingsEntry &entry)
+{
+    switch (entry.state) {
+    case SettingsEntry::Missing:
+        break;
+    case SettingsEntry::NotText:
+        return {PortDevice::NotText, {}, false, entry.line, {}};
+    case SettingsEntry::Unreadable:
+        return {PortDevice::Unreadable, {}, false, entry.line, entryFlawText(entry.flaw)};
+    case SettingsEntry::Text:
+        // Blanks in quotes at its ends belong to the path.
+        if (entry.text.trimmed().isEmpty())
+            return {PortDevice::Empty, {}, false, entry.line, {}};
+        // A relative path would be looked up from wherever the program was started, or under
+        // /dev/ by the serial port library: neither is what the user sees.
+        if (!entry.text.startsWith(QLatin1Char('/')))
+            return {PortDevice::Relative, entry.text, false, entry.line, {}};
+        return {PortDevice::Usable, entry.text, false, entry.line, {}};
+    }
+    return {};
+}
+#endif
 
 } // namespace
 
@@ -73,24 +110,15 @@ PortDirectory::PortDirectory(SettingsStore &settings)
 PortDevice PortDirectory::deviceFor(int port) const
 {
     if (port < kFirstPort || port > kLastPort)
-        return {PortDevice::NoNumber, {}};
+        return {PortDevice::NoNumber, {}, false, 0, {}};
 #ifdef Q_OS_WIN
-    return {PortDevice::Usable, entryKey(port)};
+    return {PortDevice::Usable, entryKey(port), false, 0, {}};
 #else
     // USB adapters get names like /dev/ttyUSB0 that no number maps to, so the user names them.
     const SettingsEntry entry = m_settings.readEntry(kDevicesSection, entryKey(port));
-    switch (entry.state) {
-    case SettingsEntry::Missing:
-        return {PortDevice::Usable, QStringLiteral("/dev/ttyS%1").arg(port - 1), true};
-    case SettingsEntry::NotText:
-        return {PortDevice::NotText, {}};
-    case SettingsEntry::Text:
-        break;
-    }
-    const QString path = entry.text.trimmed();
-    if (path.isEmpty())
-        return {PortDevice::Empty, {}};
-    return {PortDevice::Usable, path};
+    if (entry.state == SettingsEntry::Missing)
+        return {PortDevice::Usable, QStringLiteral("/dev/ttyS%1").arg(port - 1), true, 0, {}};
+    return deviceOfEntry(entry);
 #endif
 }
 
@@ -106,7 +134,7 @@ PortSummary PortDirectory::summarize(int port, const QList<AttachedDevice> &pres
 {
     const PortDevice device = deviceFor(port);
     if (device.entry != PortDevice::Usable)
-        return {entryProblem(port, device.entry), {}, PortSummary::Absent};
+        return entryProblem(port, device);
     QStringList about;
     if (device.isDefault)
         about << QStringLiteral("Standard");
@@ -139,14 +167,26 @@ std::optional<AttachedDevice> PortDirectory::soleOtherDevice(int port) const
     return present.front();
 }
 
-void PortDirectory::assign(int port, const QString &path)
+std::optional<ErrorMessage> PortDirectory::assign(int port, const QString &path,
+                                                  const QString &retry)
 {
-    m_settings.writeText(kDevicesSection, entryKey(port), path);
+    const SettingsWrite written = m_settings.writeText(kDevicesSection, entryKey(port), path);
+    if (written.ok())
+        return {};
+    return settingsNotSavedMessage(port, written, m_settings.fileName(), retry);
 }
 
-void PortDirectory::reset(int port)
+std::optional<ErrorMessage> PortDirectory::reset(int port, const QString &retry)
 {
-    m_settings.removeEntry(kDevicesSection, entryKey(port));
+    const SettingsWrite written = m_settings.removeEntry(kDevicesSection, entryKey(port));
+    if (written.ok())
+        return {};
+    return settingsNotSavedMessage(port, written, m_settings.fileName(), retry);
+}
+
+QString PortDirectory::settingsFile() const
+{
+    return m_settings.fileName();
 }
 
 } // namespace talvor

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "errormessage.h"
+
 #include <QList>
 #include <QString>
 
@@ -13,15 +15,19 @@ class SettingsStore;
 // The device that a serial port number stands for.
 struct PortDevice {
     enum Entry {
-        Usable,   // a path to open: the entry under [Devices], or the default where none exists
-        Empty,    // the entry exists but holds nothing but blanks
-        NotText,  // the entry exists but is not valid UTF-8
-        NoNumber, // the port number is outside 1..255
+        Usable,     // a path to open: the entry under [Devices], or the default where none exists
+        Empty,      // the entry exists but holds nothing but blanks
+        NotText,    // the entry exists but is not valid UTF-8
+        Unreadable, // the entry breaks the file's rules, or the file cannot be read
+        Relative,   // the entry does not begin with "/": no folder to look it up in is assumed
+        NoNumber,   // the port number is outside 1..255
     };
     Entry entry = Usable;
-    QString path; // empty unless usable
+    QString path; // usable: the path; relative: the entry as written; otherwise empty
     // No entry under [Devices]: the path is /dev/ttyS<port-1>.
     bool isDefault = false;
+    int line = 0; // of the entry in the settings file; 0 for none, or a file that cannot be read
+    QString flaw; // why an entry is unreadable, in German: "schließendes \" fehlt"
 };
 
 // The port a failure is about: its number and the device it stands for (may be empty).
@@ -79,9 +85,13 @@ public:
     // not that device: what "Fehler 2" names for the user to choose.
     std::optional<AttachedDevice> soleOtherDevice(int port) const;
 
-    // Writes COM<port>=path under [Devices], or removes the entry so that the default applies.
-    void assign(int port, const QString &path);
-    void reset(int port);
+    // Writes COM<port>=path under [Devices], or removes the entry so that the default applies;
+    // failure 15 where the settings file could not be changed and stays as it was. `retry` is the
+    // button that tries again.
+    std::optional<ErrorMessage> assign(int port, const QString &path, const QString &retry);
+    std::optional<ErrorMessage> reset(int port, const QString &retry);
+
+    QString settingsFile() const;
 
 private:
     SettingsStore &m_settings;

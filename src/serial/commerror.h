@@ -25,7 +25,8 @@ enum class CommErrorCode : int {
     OpenFailed = 10,       // the port could not be opened or set up for another reason
     InvalidHandshake = 11, // a handshake other than 0 (none) or 2 (RTS/CTS)
     PathTooLong = 12,      // the device path is too long for the lock file that guards the device
-    // 13 is a file that could not be written (the recording or a saved log).
+    // 13 is a file that could not be written (the recording or a saved log), 14 the settings
+    // file that an assignment could not change.
 };
 
 struct CommError {

@@ -27,6 +27,16 @@ CommErrorCode permissionFailure(const QString &device)
 #endif
 }
 
+// QSerialPort names its lock file in /var/lock after the path it opens, with "/" as "_": by the
+// path's spelling, /tmp/x/s_x and /tmp/x/s/x would share one lock, and a device reached by two
+// links would have two. Opened by the path that the links lead to, the lock names the device, as
+// other programs that open it name it.
+QString lockingPath(const QString &device)
+{
+    const QString real = QFileInfo(device).canonicalFilePath();
+    return real.isEmpty() ? device : real;
+}
+
 CommErrorCode openFailure(QSerialPort::SerialPortError error, const QString &device)
 {
     switch (error) {
@@ -103,11 +113,12 @@ CommStatus QtCommComponent::write(QByteArrayView bytes)
 
 CommStatus QtCommComponent::openDevice()
 {
-    m_port->setPortName(device());
+    const QString locked = lockingPath(device());
+    m_port->setPortName(locked);
     m_port->setFlowControl(rtsCts() ? QSerialPort::HardwareControl : QSerialPort::NoFlowControl);
     m_port->clearError();
     if (!m_port->open(QIODevice::ReadWrite)) {
-        const CommErrorCode code = openFailure(m_port->error(), device());
+        const CommErrorCode code = openFailure(m_port->error(), locked);
         const QString detail =
             code == CommErrorCode::OpenFailed ? m_port->errorString() : QString();
         m_port->clearError();

@@ -1,47 +1,40 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include <QSettings>
+#include "inifile.h"
+#include "settingswrite.h"
+
 #include <QString>
 
-#include <functional>
+#ifdef Q_OS_WIN
+#include <QSettings>
+#endif
 
 namespace talvor {
 
-// What the store holds under a section and key.
-struct SettingsEntry {
-    enum State {
-        Missing, // no such key
-        Text,    // a text value
-        NotText, // a hand-written value that is not valid UTF-8, so no text can stand for it
-    };
-    State state = Missing;
-    // The value (a list joined again with ","); for NotText as far as it can be read.
-    QString text;
-};
-
 // The per-user settings store: text values addressed by section and key under organisation and
-// application "MOXT" (on Linux $XDG_CONFIG_HOME/MOXT/MOXT.conf). A store that cannot be read gives
-// the callers' defaults; a store that cannot be written keeps its failure to itself. Entries that
-// are not valid UTF-8 are kept in the file byte for byte when the store writes.
+// application "MOXT". On Linux the file $XDG_CONFIG_HOME/MOXT/MOXT.conf, which the user may edit
+// too: a write changes only the line of its key, whole or not at all, and keeps every other byte;
+// reading follows the rules of inifile.h. On Windows the registry, through QSettings.
 class SettingsStore {
 public:
     SettingsStore();
 
     SettingsEntry readEntry(const QString &section, const QString &key) const;
+    // The default for a missing entry and for a file that cannot be read.
     QString readText(const QString &section, const QString &key, const QString &defaultValue) const;
     // Written through at once, so that nothing is lost if the program is killed later.
-    void writeText(const QString &section, const QString &key, const QString &value);
-    void removeEntry(const QString &section, const QString &key);
+    SettingsWrite writeText(const QString &section, const QString &key, const QString &value);
+    SettingsWrite removeEntry(const QString &section, const QString &key);
 
-    QString fileName() const { return m_settings.fileName(); }
+    QString fileName() const;
 
 private:
-    // The other entries' lines that are not UTF-8 survive the rewrite that `apply` causes.
-    void change(const QString &section, const QString &key,
-                const std::function<void(const QString &)> &apply);
-
+#ifdef Q_OS_WIN
     mutable QSettings m_settings;
+#else
+    QString m_fileName;
+#endif
 };
 
 inline const QString kPortSection = QStringLiteral("Port");

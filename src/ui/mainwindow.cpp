@@ -207,6 +207,7 @@ void MainWindow::assignPorts()
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     connect(dialog, &PortAssignDialog::assignmentChanged, list,
             [this, list] { showPortSummaries(list, m_core.ports()); });
+    connect(dialog, &PortAssignDialog::told, m_announcer, &Announcer::announce);
     dialog->open();
 }
 

@@ -1,16 +1,25 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "portassigndialog.h"
 
+#include "singlelinevalidator.h"
+
 #include <QBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRegularExpression>
+#include <QScreen>
 #include <QTreeWidget>
 
 namespace talvor {
 
 namespace {
+
+// However long a path, the dialog stays narrower than the screen: a column and a path in the note
+// take at most this many pixels and are shortened in the middle beyond it; the whole text is in
+// the tool tip, and a screen reader reads a table's cell whole.
+constexpr int kWidestText = 360;
 
 QTreeWidget *makeTable(QWidget *parent, const QString &name, const QStringList &headings)
 {
@@ -19,8 +28,38 @@ QTreeWidget *makeTable(QWidget *parent, const QString &name, const QStringList &
     table->setHeaderLabels(headings);
     table->setRootIsDecorated(false);
     table->setAllColumnsShowFocus(true);
-    table->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    table->setTextElideMode(Qt::ElideMiddle);
+    table->header()->setSectionResizeMode(QHeaderView::Interactive);
     return table;
+}
+
+void fitColumns(QTreeWidget *table)
+{
+    for (int column = 0; column < table->columnCount(); ++column) {
+        table->resizeColumnToContents(column);
+        table->setColumnWidth(column, std::min(table->columnWidth(column), kWidestText));
+    }
+}
+
+void setRowTexts(QTreeWidgetItem *row, const QStringList &texts)
+{
+    for (int column = 0; column < texts.size(); ++column) {
+        row->setText(column, texts[column]);
+        row->setToolTip(column, texts[column]);
+    }
+}
+
+// The note with each path (or any other word) that is too wide shortened in the middle.
+QString shortenedPaths(const QString &text, const QFontMetrics &metrics)
+{
+    static const QRegularExpression path(QStringLiteral(R"(\S+)"));
+    QString shortened = text;
+    for (const QRegularExpressionMatch &match : path.globalMatch(text)) {
+        if (metrics.horizontalAdvance(match.captured()) > kWidestText)
+            shortened.replace(match.captured(),
+                              metrics.elidedText(match.captured(), Qt::ElideMiddle, kWidestText));
+    }
+    return shortened;
 }
 
 QLabel *makeCaption(const QString &text, QWidget *buddy)
@@ -78,11 +117,13 @@ void PortAssignDialog::buildLayout()
     m_device = new QLineEdit(this);
     m_device->setAccessibleName(QStringLiteral("Gerät"));
     m_device->setPlaceholderText(QStringLiteral("/dev/ttyUSB0"));
+    m_device->setValidator(new SingleLineValidator(m_device));
     m_assign = new QPushButton(QStringLiteral("Übernehmen"), this);
     m_assign->setDefault(true);
     m_default = new QPushButton(QStringLiteral("Standard"), this);
     m_close = new QPushButton(QStringLiteral("Schließen"), this);
     m_note = new QLabel(this);
+    m_note->setObjectName(QStringLiteral("note"));
     m_note->setWordWrap(true);
 
     auto *layout = new QVBoxLayout(this);
@@ -102,7 +143,8 @@ void PortAssignDialog::buildLayout()
     closeRow->addStretch();
     closeRow->addWidget(m_close);
     layout->addLayout(closeRow);
-    resize(860, 520);
+    const QSize room = screen()->availableSize();
+    resize(std::min(860, room.width()), std::min(520, room.height()));
 
     connect(m_ports, &QTreeWidget::currentItemChanged, this, &PortAssignDialog::choosePort);
     connect(m_devices, &QTreeWidget::currentItemChanged, this, &PortAssignDialog::pickDevice);
@@ -125,10 +167,10 @@ void PortAssignDialog::showPorts()
         if (!row)
             row = new QTreeWidgetItem(m_ports, {QStringLiteral("COM %1").arg(port)});
         const PortSummary summary = m_directory.summarize(port, m_present);
-        row->setText(1, summary.device);
-        row->setText(2, summary.description);
-        row->setText(3, presenceText(summary.presence));
+        setRowTexts(row, {row->text(0), summary.device, summary.description,
+                          presenceText(summary.presence)});
     }
+    fitColumns(m_ports);
 }
 
 void PortAssignDialog::showDevices()
@@ -138,11 +180,13 @@ void PortAssignDialog::showDevices()
     const QSignalBlocker keepField(m_devices);
     m_devices->clear();
     for (const AttachedDevice &device : m_present) {
-        auto *row = new QTreeWidgetItem(m_devices, deviceColumns(device));
+        auto *row = new QTreeWidgetItem(m_devices);
+        setRowTexts(row, deviceColumns(device));
         row->setData(0, Qt::UserRole, device.preferredPath());
         if (device.path == current)
             m_devices->setCurrentItem(row);
     }
+    fitColumns(m_devices);
     m_noDevices->setVisible(m_present.isEmpty());
 }
 
@@ -165,7 +209,8 @@ void PortAssignDialog::choosePort()
 {
     const PortDevice device = m_directory.deviceFor(chosenPort());
     m_device->setText(device.isDefault ? QString() : device.path);
-    tell({});
+    m_note->clear();
+    m_note->setToolTip({});
 }
 
 void PortAssignDialog::pickDevice()
@@ -182,7 +227,12 @@ void PortAssignDialog::assign()
         return tell(QStringLiteral("Zuerst eine Schnittstelle wählen."));
     if (path.isEmpty())
         return tell(QStringLiteral("Ein Gerät wählen oder seinen Pfad eingeben."));
-    m_directory.assign(port, path);
+    if (!path.startsWith(QLatin1Char('/')))
+        return tell(QStringLiteral("„%1“ ist kein absoluter Pfad: den ganzen Pfad eingeben, der "
+                                   "mit / beginnt, etwa /dev/ttyUSB0.")
+                        .arg(path));
+    if (const std::optional<ErrorMessage> failed = m_directory.assign(port, path, m_assign->text()))
+        return tellNotSaved(*failed);
     showPorts();
     tellChange(port, QStringLiteral("COM %1 ist jetzt %2.").arg(port).arg(path));
     emit assignmentChanged();
@@ -193,7 +243,8 @@ void PortAssignDialog::resetToDefault()
     const int port = chosenPort();
     if (port < 1)
         return tell(QStringLiteral("Zuerst eine Schnittstelle wählen."));
-    m_directory.reset(port);
+    if (const std::optional<ErrorMessage> failed = m_directory.reset(port, m_default->text()))
+        return tellNotSaved(*failed);
     m_device->clear();
     showPorts();
     tellChange(port,
@@ -203,7 +254,17 @@ void PortAssignDialog::resetToDefault()
 
 void PortAssignDialog::tell(const QString &text)
 {
-    m_note->setText(text);
+    const QString shown = shortenedPaths(text, m_note->fontMetrics());
+    m_note->setText(shown);
+    m_note->setToolTip(shown == text ? QString() : text);
+    emit told(shown);
+}
+
+// The port keeps the device it had: the file says so, and the lists read the file.
+void PortAssignDialog::tellNotSaved(const ErrorMessage &failure)
+{
+    showPorts();
+    tell(errorLineText(failure));
 }
 
 void PortAssignDialog::tellChange(int port, const QString &text)
@@ -211,8 +272,8 @@ void PortAssignDialog::tellChange(int port, const QString &text)
     // The open port keeps its device until it is closed.
     if (port != m_connectedPort)
         return tell(text);
-    tell(QStringLiteral("%1 COM %2 ist verbunden: die Änderung gilt ab dem nächsten "
-                        "„Verbinden“.")
+    tell(QStringLiteral("%1 COM %2 ist noch mit dem bisherigen Gerät verbunden: „Trennen“ und "
+                        "dann „Verbinden“ drücken.")
              .arg(text)
              .arg(port));
 }

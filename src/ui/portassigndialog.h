@@ -29,6 +29,8 @@ public:
 
 signals:
     void assignmentChanged();
+    // A note for the user, to be told to a screen reader too.
+    void told(const QString &note);
 
 private:
     void buildLayout();
@@ -42,6 +44,7 @@ private:
     int chosenPort() const;
     void tell(const QString &text);
     void tellChange(int port, const QString &text);
+    void tellNotSaved(const ErrorMessage &failure);
 
     QTreeWidget *m_ports;
     QTreeWidget *m_devices;

@@ -1,11 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The port list's tool tips and the dialog "Schnittstellen zuordnen", driven from the keyboard on
 // the real program with the real settings file and a real pseudo-terminal.
+#include "announcer.h"
 #include "portassigndialog.h"
 #include "serialdevices.h"
 #include "support/windowtest.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QComboBox>
 #include <QContextMenuEvent>
 #include <QDir>
@@ -13,7 +15,10 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QProcess>
 #include <QPushButton>
+#include <QScopeGuard>
+#include <QScreen>
 #include <QTest>
 #include <QTreeWidget>
 
@@ -84,6 +89,8 @@ private slots:
     void assignsFromTheKeyboard();
     void namesTheOnePluggedInAdapter_data();
     void namesTheOnePluggedInAdapter();
+    void dialogSaysWhatBecameOfTheEntry_data();
+    void dialogSaysWhatBecameOfTheEntry();
 };
 
 void TestPortAssign::assignsFromTheKeyboard_data()
@@ -133,7 +140,7 @@ void TestPortAssign::assignsFromTheKeyboard()
     QVERIFY(!test::settingsFileContents().contains("COM2="));
     bool told = false;
     for (const QLabel *label : dialog->findChildren<QLabel *>())
-        told |= label->text().contains("gilt ab dem nächsten „Verbinden“");
+        told |= label->text().contains("„Trennen“ und dann „Verbinden“ drücken");
     QVERIFY(told);
     button(dialog, "Schließen")->click();
     QVERIFY(test::settingsFileContents().contains(kept + "\n"));
@@ -188,6 +195,111 @@ void TestPortAssign::namesTheOnePluggedInAdapter()
              "COM 16: " + written + " (FT232R USB UART, angeschlossen)");
     c.cmdOpen->click();
     QVERIFY(!c.lblFehler->toolTip().contains("Gefunden"));
+}
+
+enum class InTheWay { Nothing, Folder, Immutable };
+Q_DECLARE_METATYPE(InTheWay)
+
+void TestPortAssign::dialogSaysWhatBecameOfTheEntry_data()
+{
+    QTest::addColumn<QString>("pasted");    // into the field "Gerät", PTY: the pseudo-terminal
+    QTest::addColumn<InTheWay>("inTheWay"); // of the settings file
+    QTest::addColumn<bool>("connected");    // COM 2 is connected while it is assigned
+    QTest::addColumn<QString>("told");      // in the note, whole
+    QTest::addColumn<bool>("saved");
+    const QString longPath = "/tmp/" + QString(4002, 'p');
+    QTest::newRow("saved") << "PTY" << InTheWay::Nothing << false << "COM 2 ist jetzt PTY." << true;
+    QTest::newRow("connected port: Trennen, then Verbinden")
+        << "PTY" << InTheWay::Nothing << true
+        << "COM 2 ist jetzt PTY. COM 2 ist noch mit dem bisherigen Gerät verbunden: „Trennen“ und "
+           "dann „Verbinden“ "
+           "drücken."
+        << true;
+    QTest::newRow("a folder in place of the file")
+        << "PTY" << InTheWay::Folder << false
+        << "Fehler 15 COM 2 nicht gespeichert: MOXT.conf (FILE): an ihrer Stelle steht ein Ordner"
+        << false;
+    QTest::newRow("immutable file") << "PTY" << InTheWay::Immutable << false
+                                    << "Fehler 15 COM 2 nicht gespeichert: MOXT.conf (FILE): sie "
+                                       "oder ihr Ordner ist schreibgeschützt"
+                                    << false;
+    QTest::newRow("4,002 characters")
+        << longPath << InTheWay::Nothing << false << "COM 2 ist jetzt " + longPath << true;
+    QTest::newRow("pasted with its line end")
+        << "PTY\n"
+        << InTheWay::Nothing << false << "COM 2 ist jetzt PTY." << true;
+    QTest::newRow("a line break inside is refused")
+        << "/dev/a\n/dev/b" << InTheWay::Nothing << false << "Ein Gerät wählen" << false;
+    QTest::newRow("4,002 characters, relative")
+        << longPath.mid(1) << InTheWay::Nothing << false
+        << "„" + longPath.mid(1) + "“ ist kein absoluter Pfad" << false;
+    QTest::newRow("relative path")
+        << "pts/1" << InTheWay::Nothing << false << "„pts/1“ ist kein absoluter Pfad" << false;
+}
+
+void TestPortAssign::dialogSaysWhatBecameOfTheEntry()
+{
+    QFETCH(QString, pasted);
+    QFETCH(InTheWay, inTheWay);
+    QFETCH(bool, connected);
+    QFETCH(QString, told);
+    QFETCH(bool, saved);
+    test::PtyPair pty;
+    test::PtyPair before;
+    const QString file = SettingsStore().fileName();
+    pasted.replace("PTY", pty.slavePath());
+    told.replace("PTY", pty.slavePath()).replace("FILE", file);
+    test::writeSettingsFile("; mein Prüfplatz\n[Devices]\nCOM2=" + before.slavePath().toUtf8() +
+                            "\n");
+    const Controls &c = start();
+    c.cmbCOM->setCurrentIndex(1);
+    if (connected)
+        c.cmdOpen->click();
+    QCOMPARE(m_port->portOpen().value(), connected);
+    const QByteArray contents = test::settingsFileContents();
+    if (inTheWay == InTheWay::Folder)
+        QVERIFY(QFile::remove(file) && QDir().mkpath(file));
+    if (inTheWay == InTheWay::Immutable)
+        QCOMPARE(QProcess::execute("chattr", {"+i", file}), 0);
+    const auto clear = qScopeGuard([&] {
+        if (inTheWay == InTheWay::Immutable)
+            QProcess::execute("chattr", {"-i", file});
+        if (inTheWay == InTheWay::Folder)
+            QDir(file).removeRecursively();
+    });
+
+    m_program.window->assignPorts();
+    auto *dialog = qobject_cast<PortAssignDialog *>(QApplication::activeModalWidget());
+    QVERIFY(dialog);
+    auto *field = dialog->findChild<QLineEdit *>();
+    field->clear();
+    QApplication::clipboard()->setText(pasted);
+    field->setFocus();
+    QTest::keyClick(field, Qt::Key_V, Qt::ControlModifier);
+    QVERIFY(!field->text().contains('\n'));
+    button(dialog, "Übernehmen")->click();
+
+    const auto *note = dialog->findChild<QLabel *>("note");
+    const QString whole = note->toolTip().isEmpty() ? note->text() : note->toolTip();
+    QVERIFY2(whole.startsWith(told), qPrintable(whole));
+    // A screen reader hears the note as shown.
+    const auto *announcer = m_program.window->findChild<Announcer *>("Announcer");
+    QTRY_VERIFY2(announcer->message().endsWith(note->text()), qPrintable(announcer->message()));
+    // However long the path, the dialog stays on the screen.
+    QVERIFY(dialog->width() <= dialog->screen()->availableSize().width());
+    QVERIFY(dialog->minimumSizeHint().width() <= dialog->screen()->availableSize().width());
+    QVERIFY(note->text().size() < 300);
+    if (inTheWay == InTheWay::Nothing)
+        QCOMPARE(test::settingsFileContents() == contents, !saved);
+    else
+        QCOMPARE(test::settingsFileContents(),
+                 inTheWay == InTheWay::Folder ? QByteArray() : contents);
+    // The window shows what the file holds, not what was asked for.
+    const QString tip = c.cmbCOM->itemData(1, Qt::ToolTipRole).toString();
+    QVERIFY2(tip.startsWith("COM 2: " + (saved ? pasted.trimmed() : before.slavePath())) ||
+                 inTheWay == InTheWay::Folder,
+             qPrintable(tip));
+    dialog->close();
 }
 
 QTEST_MAIN(TestPortAssign)

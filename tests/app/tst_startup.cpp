@@ -23,12 +23,10 @@ namespace {
 
 void store(const QString &key, const QVariant &value)
 {
-    QSettings s(QSettings::NativeFormat, QSettings::UserScope, "MOXT", "MOXT");
     if (value.isValid())
-        s.setValue("Port/" + key, value);
+        SettingsStore().writeText(kPortSection, key, value.toString());
     else
-        s.remove("Port/" + key);
-    s.sync();
+        SettingsStore().removeEntry(kPortSection, key);
 }
 
 // Whether the process has a handler of its own for `signal` (Linux: the SigCgt mask).
@@ -46,8 +44,8 @@ bool catchesSignal(qint64 pid, int signal)
 
 QVariant stored(const QString &key)
 {
-    QSettings s(QSettings::NativeFormat, QSettings::UserScope, "MOXT", "MOXT");
-    return s.value("Port/" + key);
+    const SettingsEntry entry = SettingsStore().readEntry(kPortSection, key);
+    return entry.state == SettingsEntry::Missing ? QVariant() : QVariant(entry.text);
 }
 
 } // namespace
@@ -240,7 +238,8 @@ private slots:
         test::writeSettingsFile(file);
         start();
         QVERIFY(m_window->close());
-        const QByteArrayList lines = test::settingsFileContents().split('\n');
+        // New lines take the file's line ends.
+        const QByteArrayList lines = test::settingsFileContents().replace("\r\n", "\n").split('\n');
         for (const QByteArray &line : kept)
             QVERIFY2(lines.contains(line), test::settingsFileContents().constData());
         QVERIFY(!test::settingsFileContents().contains("\xEF\xBF\xBD"));
@@ -279,8 +278,8 @@ private slots:
         QVERIFY(program.waitForFinished(10000));
         QCOMPARE(program.exitStatus(), QProcess::NormalExit);
         QCOMPARE(program.exitCode(), 0);
-        QCOMPARE(QSettings(file, QSettings::IniFormat).value("Port/PortNumber").toString(),
-                 QStringLiteral("2"));
+        QVERIFY(conf.open(QIODevice::ReadOnly));
+        QCOMPARE(conf.readAll(), QByteArray("[Port]\nPortNumber=2\nRTSCTS=1\n"));
     }
 
     void unreadableStoreStartsWithDefaultsAndClosesQuietly()

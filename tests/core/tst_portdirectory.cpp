@@ -23,6 +23,8 @@ private slots:
     void readsTheSettingsFile();
     void summary_data();
     void summary();
+    void summaryOfHandEditedEntry_data();
+    void summaryOfHandEditedEntry();
     void failureTexts_data();
     void failureTexts();
 
@@ -45,7 +47,9 @@ void TestPortDirectory::devicePath_data()
     QTest::newRow("usb adapter") << 1 << "/dev/ttyUSB0" << usable << "/dev/ttyUSB0";
     QTest::newRow("by-id link") << 7 << "/dev/serial/by-id/usb-FTDI_FT232R-if00-port0" << usable
                                 << "/dev/serial/by-id/usb-FTDI_FT232R-if00-port0";
-    QTest::newRow("blanks around path") << 3 << "  /dev/ttyACM0 " << usable << "/dev/ttyACM0";
+    // Written in quotes, the blanks are part of the path: no absolute path then.
+    QTest::newRow("blanks around path")
+        << 3 << "  /dev/ttyACM0 " << int(PortDevice::Relative) << "  /dev/ttyACM0 ";
     // An entry that names nothing never stands for /dev/ttyS1, which may be somebody else's.
     QTest::newRow("empty entry") << 2 << "" << int(PortDevice::Empty) << QString();
     QTest::newRow("blanks only") << 2 << " \t " << int(PortDevice::Empty) << QString();
@@ -97,6 +101,25 @@ void TestPortDirectory::readsTheSettingsFile_data()
     QTest::newRow("not UTF-8 beside it")
         << QByteArray("[Devices]\nCOM2=/dev/ttyUSB1\nCOM3=/dev/tty\xE4\n") << 2 << usable
         << "/dev/ttyUSB1";
+    QTest::newRow("blanks around path")
+        << QByteArray("[Devices]\n COM2 =  /dev/ttyACM0 \n") << 2 << usable << "/dev/ttyACM0";
+    QTest::newRow("; and \\") << QByteArray("[Devices]\nCOM2=/dev/x;y\\z\n") << 2 << usable
+                              << "/dev/x;y\\z";
+    const int unreadable = PortDevice::Unreadable;
+    QTest::newRow("unclosed quote")
+        << QByteArray("[Devices]\nCOM2=\"/dev/a, b\n[Port]\nPortNumber=1\n") << 2 << unreadable
+        << QString();
+    QTest::newRow("trailing backslash")
+        << QByteArray("[Devices]\nCOM2=/dev/a\\\nCOM3=/dev/b\n") << 2 << unreadable << QString();
+    QTest::newRow("line after a trailing backslash")
+        << QByteArray("[Devices]\nCOM2=/dev/a\\\nCOM3=/dev/b\n") << 3 << usable << "/dev/b";
+    for (const char *marker : {"@Invalid()", "@Variant(junk)", "@DateTime(junk)", "@Rect(1 2 3 4)"})
+        QTest::newRow(marker) << "[Devices]\nCOM2=" + QByteArray(marker) + '\n'
+                              << 2 << unreadable << QString();
+    QTest::newRow("relative") << QByteArray("[Devices]\nCOM6=simA\n") << 6
+                              << int(PortDevice::Relative) << "simA";
+    QTest::newRow("relative under /dev")
+        << QByteArray("[Devices]\nCOM7=pts/1\n") << 7 << int(PortDevice::Relative) << "pts/1";
     QTest::newRow("same key in another section")
         << QByteArray("[Notes]\nCOM2=/dev/tty\xE4\n\n[Devices]\nCOM2=/dev/ttyUSB1\n") << 2 << usable
         << "/dev/ttyUSB1";
@@ -127,7 +150,40 @@ void TestPortDirectory::summary_data()
     QTest::newRow("a link to a listed device") << "link" << true << "LINK (Adapter, angeschlossen)";
     QTest::newRow("a path that is gone")
         << "/dev/talvor-gone" << false << "/dev/talvor-gone (nicht vorhanden)";
-    QTest::newRow("empty entry") << "" << false << "Eintrag COM3= ist leer (nicht vorhanden)";
+}
+
+void TestPortDirectory::summaryOfHandEditedEntry_data()
+{
+    QTest::addColumn<QByteArray>("line"); // of COM3, the second of the file
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("empty") << QByteArray("COM3=")
+                           << "Eintrag COM3= ist leer (Zeile 2, nicht vorhanden)";
+    QTest::newRow("not UTF-8") << QByteArray("COM3=/dev/tty\xE4")
+                               << "Eintrag COM3= ist kein gültiger Text (Zeile 2, nicht vorhanden)";
+    QTest::newRow("unclosed quote")
+        << QByteArray("COM3=\"/dev/serial/by-id/a, b")
+        << "Eintrag unlesbar (Zeile 2: schließendes \" fehlt, nicht vorhanden)";
+    QTest::newRow("trailing backslash")
+        << QByteArray("COM3=/dev/x\\")
+        << "Eintrag unlesbar (Zeile 2: endet mit \\, nicht vorhanden)";
+    QTest::newRow("@Rect") << QByteArray("COM3=@Rect(1 2 3 4)")
+                           << "Eintrag unlesbar (Zeile 2: beginnt mit @, nicht vorhanden)";
+    QTest::newRow("twice") << QByteArray("COM3=/dev/a\nCOM3=/dev/b")
+                           << "Eintrag unlesbar (Zeile 2: steht mehrfach unter [Devices], nicht "
+                              "vorhanden)";
+    QTest::newRow("relative") << QByteArray("COM3=simA")
+                              << "simA (kein absoluter Pfad, nicht vorhanden)";
+    QTest::newRow("relative under /dev")
+        << QByteArray("COM3=pts/1") << "pts/1 (kein absoluter Pfad, nicht vorhanden)";
+}
+
+void TestPortDirectory::summaryOfHandEditedEntry()
+{
+    QFETCH(QByteArray, line);
+    QFETCH(QString, expected);
+    test::writeSettingsFile("[Devices]\n" + line + "\n");
+    SettingsStore settings;
+    QCOMPARE(portSummaryText(3, PortDirectory(settings).summarize(3, {})), "COM 3: " + expected);
 }
 
 void TestPortDirectory::summary()

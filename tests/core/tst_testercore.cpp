@@ -5,6 +5,8 @@
 #include "support/fakecomm.h"
 #include "support/testsettings.h"
 
+#include <QDir>
+#include <QScopeGuard>
 #include <QTest>
 #include <QTimer>
 
@@ -153,10 +155,33 @@ private slots:
         QTest::newRow("default") << QByteArray() << "/dev/ttyS2" << 0 << QString();
         QTest::newRow("assigned") << QByteArray("[Devices]\nCOM3=/dev/ttyUSB1\n") << "/dev/ttyUSB1"
                                   << 0 << QString();
-        QTest::newRow("empty entry") << QByteArray("[Devices]\nCOM3=\n") << QString() << 2
-                                     << "COM3= unter [Devices] in MOXT.conf ist leer";
-        QTest::newRow("not UTF-8") << QByteArray("[Devices]\nCOM3=/dev/tty\xE4\n") << QString() << 2
-                                   << "ist kein gültiger Text (UTF-8)";
+        QTest::newRow("; and \\ as written")
+            << QByteArray("[Devices]\nCOM3=/dev/a;b\\c\n") << "/dev/a;b\\c" << 0 << QString();
+        // An entry that names no device opens nothing, least of all /dev/ttyS2; the text names
+        // the entry and its line.
+        const QString unreadable = "COM 3: Eintrag COM3= in Zeile 2 von MOXT.conf ist unlesbar";
+        auto entry = [&](const char *name, const QByteArray &line, const QString &named) {
+            QTest::newRow(name) << "[Devices]\n" + line + "\n[Port]\nRTSCTS=1\n"
+                                << QString() << 2 << named;
+        };
+        entry("empty entry", "COM3=", "COM 3: Eintrag COM3= in Zeile 2 von MOXT.conf ist leer.");
+        entry("not UTF-8", "COM3=/dev/tty\xE4", "in Zeile 2 von MOXT.conf ist kein gültiger Text");
+        entry("unclosed quote", "COM3=\"/dev/serial/by-id/a, b",
+              unreadable + " (schließendes \" fehlt). Pfad neu zuordnen oder Zeile löschen (dann "
+                           "gilt /dev/ttyS2).");
+        entry("trailing backslash", "COM3=/dev/ttyUSB0\\", unreadable + " (endet mit \\)");
+        entry("@Invalid()", "COM3=@Invalid()", unreadable + " (beginnt mit @)");
+        entry("@Variant(junk)", "COM3=@Variant(junk)", unreadable + " (beginnt mit @)");
+        entry("@DateTime(junk)", "COM3=@DateTime(junk)", unreadable + " (beginnt mit @)");
+        entry("@Rect", "COM3=@Rect(0 0 1 1)", unreadable + " (beginnt mit @)");
+        entry("twice", "COM3=/dev/a\nCOM3=/dev/b",
+              unreadable + " (steht mehrfach unter [Devices])");
+        entry("relative, in the working folder", "COM3=simA",
+              "ist kein absoluter Pfad: „simA“. Den ganzen Pfad eintragen, der mit / beginnt.");
+        entry("relative, under /dev", "COM3=pts/1", "ist kein absoluter Pfad: „pts/1“.");
+        QTest::newRow("a folder in place of the file")
+            << QByteArray("FOLDER") << QString() << 2
+            << "COM 3: MOXT.conf lässt sich nicht lesen, der Eintrag COM3= ist unbekannt.";
     }
 
     void connectOpensTheAssignedDevice()
@@ -165,7 +190,14 @@ private slots:
         QFETCH(QString, device);
         QFETCH(int, failure);
         QFETCH(QString, named);
-        test::writeSettingsFile(file);
+        test::writeSettingsFile(file == "FOLDER" ? QByteArray() : file);
+        const QString settingsFile = SettingsStore().fileName();
+        if (file == "FOLDER")
+            QVERIFY(QFile::remove(settingsFile) && QDir().mkpath(settingsFile));
+        const auto removeFolder = qScopeGuard([&] {
+            if (file == "FOLDER")
+                QDir(settingsFile).removeRecursively();
+        });
         auto owned = std::make_unique<FakeComm>();
         FakeComm &fake = *owned;
         SettingsStore settings;

@@ -30,6 +30,8 @@ private slots:
     void deviceNotOpened();
     void permissionDenied();
     void busyDevice();
+    void locksNameTheDevice_data();
+    void locksNameTheDevice();
     void openTwice();
     void closedPortOperations_data();
     void closedPortOperations();
@@ -142,9 +144,14 @@ void TestQtCommComponent::deviceNotOpened_data()
 
     QTest::newRow("adapter unplugged") << m_links.filePath(QStringLiteral("ttyUSB9")) << 2;
     QTest::newRow("port without hardware") << "/dev/ttyS199" << 2;
-    // QSerialPort names its lock file "LCK.." and the path: one byte more than a file name holds.
-    QTest::newRow("path too long to lock") << linkOfLength(m_device.slavePath(), 251) << 12;
-    QTest::newRow("longest path") << linkOfLength(m_device.slavePath(), 250) << 0;
+    // QSerialPort names its lock file "LCK.." and the device's path: one byte more than a file
+    // name holds. A link is no such path: the lock names the device it leads to.
+    QTest::newRow("path too long to lock")
+        << QLatin1Char('/') + QString(250, QLatin1Char('x')) << 12;
+    QTest::newRow("long link to a device") << linkOfLength(m_device.slavePath(), 251) << 0;
+    const QString odd = m_links.filePath(QStringLiteral("a;b\\c"));
+    QTest::newRow("; and \\ in the path")
+        << (QFile::link(m_device.slavePath(), odd) ? odd : QString()) << 0;
 }
 
 void TestQtCommComponent::deviceNotOpened()
@@ -198,6 +205,39 @@ void TestQtCommComponent::busyDevice()
 
     QCOMPARE(first.setPortOpen(false), CommStatus());
     QCOMPARE(second.setPortOpen(true), CommStatus());
+}
+
+void TestQtCommComponent::locksNameTheDevice_data()
+{
+    QTest::addColumn<bool>("sameDevice");
+    QTest::addColumn<QString>("first"); // links in a folder of the test's
+    QTest::addColumn<QString>("second");
+    // By their spelling, with "/" as "_", both paths would make the lock LCK.._..._s_x.
+    QTest::newRow("two devices, one lock name by spelling") << false << "x/s_x"
+                                                            << "x/s/x";
+    QTest::newRow("one device by two links") << true << "link1"
+                                             << "link2";
+}
+
+void TestQtCommComponent::locksNameTheDevice()
+{
+    QFETCH(bool, sameDevice);
+    QFETCH(QString, first);
+    QFETCH(QString, second);
+    PtyPair one;
+    PtyPair other;
+    QTemporaryDir dir;
+    QVERIFY(QDir(dir.path()).mkpath("x/s"));
+    QVERIFY(QFile::link(one.slavePath(), dir.filePath(first)));
+    QVERIFY(QFile::link((sameDevice ? one : other).slavePath(), dir.filePath(second)));
+    QtCommComponent holder;
+    holder.setDevice(dir.filePath(first));
+    QCOMPARE(holder.setPortOpen(true), CommStatus());
+
+    QtCommComponent component;
+    component.setDevice(dir.filePath(second));
+    QCOMPARE(codeOf(component.setPortOpen(true)), sameDevice ? 4 : 0);
+    QCOMPARE(component.portOpen().value(), !sameDevice);
 }
 
 void TestQtCommComponent::openTwice()
