@@ -34,11 +34,14 @@ private:
         c.cmdOpen->click();
         return c;
     }
-    // Lets the device's bytes arrive and be polled.
+    // Lets the device's bytes arrive and be polled: they are in the log, and the decoder has seen
+    // them in the same poll.
     void deliver(const QByteArray &data)
     {
+        static const QRegularExpression pair(QStringLiteral("\\b[0-9A-F]{2}\\b"));
+        const qsizetype before = log().count(pair);
         QVERIFY(m_device->writeMaster(data));
-        QTest::qWait(150);
+        QTRY_VERIFY(log().count(pair) >= before + data.size());
     }
     QString log() const { return QString::fromLatin1(m_program.core->trafficLog().text()); }
 
