@@ -23,8 +23,8 @@ public:
     virtual CommStatus setHandshaking(int handshake) = 0;
     virtual CommStatus setCommPort(int port) = 0;
 
-    virtual CommResult<bool> rtsEnable() const = 0;
-    virtual CommResult<bool> ctsHolding() const = 0;
+    virtual CommResult<bool> rtsEnable() = 0;
+    virtual CommResult<bool> ctsHolding() = 0;
     // Number of received bytes waiting to be read.
     virtual CommResult<qint64> inBufferCount() = 0;
     // All waiting bytes, oldest first; they leave the component.

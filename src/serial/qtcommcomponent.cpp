@@ -94,12 +94,12 @@ CommStatus QtCommComponent::setCommPort(int port)
     return {};
 }
 
-CommResult<bool> QtCommComponent::rtsEnable() const
+CommResult<bool> QtCommComponent::rtsEnable()
 {
     return modemLine(QSerialPort::RequestToSendSignal);
 }
 
-CommResult<bool> QtCommComponent::ctsHolding() const
+CommResult<bool> QtCommComponent::ctsHolding()
 {
     return modemLine(QSerialPort::ClearToSendSignal);
 }

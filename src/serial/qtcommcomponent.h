@@ -24,8 +24,8 @@ public:
     CommStatus setHandshaking(int handshake) override;
     CommStatus setCommPort(int port) override;
 
-    CommResult<bool> rtsEnable() const override;
-    CommResult<bool> ctsHolding() const override;
+    CommResult<bool> rtsEnable() override;
+    CommResult<bool> ctsHolding() override;
     CommResult<qint64> inBufferCount() override;
     CommResult<QByteArray> input() override;
     CommStatus output(QByteArrayView bytes) override;

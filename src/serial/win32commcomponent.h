@@ -2,8 +2,12 @@
 #pragma once
 
 #include "commcomponent.h"
+#include "win32commdiagnostics.h"
+#include "win32portio.h"
 
 #include <QObject>
+
+#include <memory>
 
 #include <windows.h>
 
@@ -12,11 +16,13 @@ class QWinEventNotifier;
 namespace talvor {
 
 // MSComm1 on the Win32 communications API: "COM n" is \\.\COMn, 19200 baud, 8 data bits, no
-// parity, 1 stop bit, RTS/CTS as chosen. The port is opened for overlapped I/O and one read is
-// always pending: it completes as soon as a byte arrives, its event wakes the event loop through
-// a QWinEventNotifier, and the bytes move into the component at once, so that nothing is left in
-// the system when the adapter is pulled. A failed read means the device is gone: the port is
-// closed, the bytes kept, and the loss kept for takeDeviceLost().
+// parity, 1 stop bit, RTS/CTS as chosen. The port is opened for overlapped I/O. A wait for
+// received bytes (WaitCommEvent, EV_RXCHAR) is pending while the port is idle; when it ends, its
+// event wakes the window's thread, which reads what the system holds, in reads that return at
+// once with what is there, so that the bytes are in the component before the adapter can be
+// pulled. The poll reads too, so that a driver that never ends the wait costs no more than a
+// tick. Any failure of the line's calls means the device is gone: the port is closed, the bytes
+// kept, and the loss kept for takeDeviceLost().
 class Win32CommComponent : public QObject, public CommComponent {
     Q_OBJECT
 
@@ -29,56 +35,63 @@ public:
     CommStatus setHandshaking(int handshake) override;
     CommStatus setCommPort(int port) override;
 
-    CommResult<bool> rtsEnable() const override;
-    CommResult<bool> ctsHolding() const override;
+    CommResult<bool> rtsEnable() override;
+    CommResult<bool> ctsHolding() override;
     CommResult<qint64> inBufferCount() override;
     CommResult<QByteArray> input() override;
     CommStatus output(QByteArrayView bytes) override;
 
     std::optional<CommError> takeDeviceLost() override;
 
+    const Win32CommDiagnostics &diagnostics() const { return m_diagnostics; }
+
+    // Waits that ended without a byte, in a row, after which the port is read by the poll alone.
+    static constexpr int kEmptyWakeUps = 3;
+    // Bytes per read at most.
+    static constexpr DWORD kReadChunk = Win32PortIo::kReadChunk;
+
 private:
     bool isOpen() const { return m_handle != INVALID_HANDLE_VALUE; }
     CommStatus openPort();
     CommStatus setUpLine();
-    void closePort();
-    void startRead();
-    void takeFromSystem();
-    void finishRead();
-    void loseDevice(DWORD systemError);
-    CommResult<DWORD> modemStatus() const;
+    void closePort(const QString &why);
+    void armWait();
+    void finishWait();
+    bool takeFromSystem();
+    bool readWaiting(DWORD count);
+    CommError loseDevice(const char *call, DWORD systemError);
+    CommResult<DWORD> modemStatus();
+    CommStatus refusal();
     CommStatus writeAll(QByteArrayView bytes);
     // A failure naming the open port, or the chosen one while the port is closed.
     CommError failure(CommErrorCode code, const QString &detail = {}) const;
 
     HANDLE m_handle = INVALID_HANDLE_VALUE;
-    HANDLE m_readEvent;
-    HANDLE m_writeEvent;
-    OVERLAPPED m_readState = {};
-    QWinEventNotifier *m_readNotifier;
-    bool m_reading = false;
-    QByteArray m_readChunk;
+    // While the port is open; see Win32PortIo for why it may outlive the port.
+    std::unique_ptr<Win32PortIo> m_io;
+    QWinEventNotifier *m_waitNotifier = nullptr;
     int m_commPort = kDefaultPort;
     int m_handshake = NoHandshake;
     int m_openPort = 0;
     // Bytes read from the port and not yet handed out; after a loss, the last the device sent.
     QByteArray m_keptInput;
     std::optional<CommError> m_deviceLost;
-    // Why the open port has no modem lines to read (a virtual port), once that is known.
-    mutable std::optional<CommError> m_noModemLines;
+    int m_emptyWakeUps = 0; // in a row
+    Win32CommDiagnostics m_diagnostics;
 
     static constexpr int kDefaultPort = 1;
     static constexpr DWORD kBaudRate = 19200;
-    // Twice a byte's time on the line: a pause this long ends a burst of received bytes.
-    static constexpr DWORD kReadIntervalMs = 1;
-    // One read takes what arrived, up to this much; the next read is started at once.
-    static constexpr qsizetype kReadChunk = 64 * 1024;
     // Reading pauses while this much waits unread, so that a flood is held in the system and the
     // sender slowed by the handshake, as on Linux; the next input() starts it again.
     static constexpr qsizetype kMostPerPoll = 512 * 1024;
-    // A byte takes half a millisecond on the line; the system takes it into its queue at once
-    // unless the device holds CTS low. Longer than this and the write counts as refused.
-    static constexpr DWORD kWriteWaitMs = 50;
+    // A write may take twice its bytes' time on the line (half a millisecond each) and 50 ms
+    // more; serial.sys has no transmit queue, so that the time grows with the bytes. Longer, and
+    // the device counts as refusing.
+    static constexpr DWORD kWriteMsPerByte = 1;
+    static constexpr DWORD kWriteMs = 50;
+    // A request that returns at once, or a cancelled one, that has not ended after this long
+    // never will: the port counts as lost and the request's memory is left to the system.
+    static constexpr DWORD kEndWaitMs = 500;
 };
 
 } // namespace talvor

@@ -34,4 +34,11 @@ CommErrorCode openFailure(DWORD error)
     }
 }
 
+// Windows says ERROR_NOT_SUPPORTED; Wine, for a pseudo-terminal's modem lines,
+// ERROR_INVALID_FUNCTION (the status of an ioctl that the terminal does not know).
+bool isNotSupported(DWORD error)
+{
+    return error == ERROR_NOT_SUPPORTED || error == ERROR_INVALID_FUNCTION;
+}
+
 } // namespace talvor
