@@ -3,6 +3,7 @@
 
 #include "portdevice.h"
 #include "win32commerror.h"
+#include "win32linesetup.h"
 
 #include <QWinEventNotifier>
 
@@ -145,44 +146,16 @@ CommStatus Win32CommComponent::openPort()
     return {};
 }
 
-// 19200 8N1 and the handshake; every field that SetCommState checks is set, since a value left
-// by another program (XonChar equal to XoffChar, an error character) makes it fail or changes
-// bytes. Reads return at once with what the system holds (an interval of MAXDWORD, no total
-// time): they are started only when EV_RXCHAR or ClearCommError says that bytes are there. An
-// interval timeout instead ends a read on serial.sys only at a clock tick that saw no new byte,
-// never while bytes keep coming.
+// The line as talvorLine() says, read back for the diagnostics; the wait for received bytes.
 CommStatus Win32CommComponent::setUpLine()
 {
-    Win32LineSetup setup;
-    DCB &dcb = setup.dcb;
-    dcb.DCBlength = sizeof dcb;
-    const bool rtsCts = m_handshake == RtsCts;
-    bool done = GetCommState(m_handle, &dcb);
-    dcb.BaudRate = kBaudRate;
-    dcb.ByteSize = 8;
-    dcb.Parity = NOPARITY;
-    dcb.StopBits = ONESTOPBIT;
-    dcb.fBinary = TRUE;
-    dcb.fParity = FALSE;
-    dcb.fOutxCtsFlow = rtsCts;
-    dcb.fRtsControl = rtsCts ? RTS_CONTROL_HANDSHAKE : RTS_CONTROL_ENABLE;
-    dcb.fOutxDsrFlow = FALSE;
-    dcb.fDsrSensitivity = FALSE;
-    dcb.fDtrControl = DTR_CONTROL_ENABLE;
-    dcb.fTXContinueOnXoff = TRUE;
-    dcb.fOutX = FALSE;
-    dcb.fInX = FALSE;
-    dcb.fErrorChar = FALSE;
-    dcb.fNull = FALSE;
-    dcb.fAbortOnError = FALSE;
-    dcb.XonChar = 0x11;
-    dcb.XoffChar = 0x13;
-    dcb.ErrorChar = 0;
-    dcb.EofChar = 0;
-    dcb.EvtChar = 0;
-    setup.timeouts = {MAXDWORD, 0, 0, kWriteMsPerByte, kWriteMs};
-    done = done && SetCommState(m_handle, &dcb) && SetCommTimeouts(m_handle, &setup.timeouts) &&
-           SetCommMask(m_handle, EV_RXCHAR) && PurgeComm(m_handle, PURGE_RXCLEAR | PURGE_TXCLEAR) &&
+    DCB current = {};
+    current.DCBlength = sizeof current;
+    bool done = GetCommState(m_handle, &current);
+    Win32LineSetup setup = talvorLine(current, m_handshake == RtsCts);
+    done = done && SetCommState(m_handle, &setup.dcb) &&
+           SetCommTimeouts(m_handle, &setup.timeouts) && SetCommMask(m_handle, EV_RXCHAR) &&
+           PurgeComm(m_handle, PURGE_RXCLEAR | PURGE_TXCLEAR) &&
            GetCommState(m_handle, &setup.dcb) && GetCommTimeouts(m_handle, &setup.timeouts);
     if (done) {
         m_diagnostics.opened(m_openPort, setup);

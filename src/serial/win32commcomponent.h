@@ -80,15 +80,9 @@ private:
     Win32CommDiagnostics m_diagnostics;
 
     static constexpr int kDefaultPort = 1;
-    static constexpr DWORD kBaudRate = 19200;
     // Reading pauses while this much waits unread, so that a flood is held in the system and the
     // sender slowed by the handshake, as on Linux; the next input() starts it again.
     static constexpr qsizetype kMostPerPoll = 512 * 1024;
-    // A write may take twice its bytes' time on the line (half a millisecond each) and 50 ms
-    // more; serial.sys has no transmit queue, so that the time grows with the bytes. Longer, and
-    // the device counts as refusing.
-    static constexpr DWORD kWriteMsPerByte = 1;
-    static constexpr DWORD kWriteMs = 50;
     // A request that returns at once, or a cancelled one, that has not ended after this long
     // never will: the port counts as lost and the request's memory is left to the system.
     static constexpr DWORD kEndWaitMs = 500;

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "win32linesetup.h"
+
 #include <QElapsedTimer>
 #include <QString>
 #include <QStringList>
@@ -22,12 +24,6 @@ struct Win32CommCounters {
     qint64 lineErrors = 0;     // overrun, framing, parity or a full buffer, as ClearCommError says
     qint64 leakedRequests = 0; // cancelled requests that did not end; their memory is kept
     QStringList systemErrors;  // "ReadFile 995", the latest last
-};
-
-// The line as the driver reports it after the component set it up.
-struct Win32LineSetup {
-    DCB dcb = {};
-    COMMTIMEOUTS timeouts = {};
 };
 
 // Counts what the component does, for a user's problem report: reads and their sizes, wake-ups

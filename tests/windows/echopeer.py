@@ -5,7 +5,7 @@ serial component's test. Prints each terminal's path on a line of its own, then 
 chunk it receives on a terminal, except for these one-byte chunks:
   0x05  the line settings the terminal has now ("19200 8N1 RTS/CTS" or "19200 8N1 -", then a
         line feed)
-  0x04  hang up that terminal at once, as when a USB adapter is pulled
+  0x04  (also within a chunk) hang up that terminal at once, as when a USB adapter is pulled
   0x06  start a stream without pauses at 1,920 bytes a second, as 19200 baud carries them: the
         bytes 0, 1, ... 249, 0, 1, ... until
   0x07  ends the stream; then 0xFF and the count of bytes streamed (4 bytes, big-endian)."""
@@ -40,7 +40,7 @@ class Terminal:
         chunk = os.read(self.master, 4096)
         if chunk == b"\x05":
             os.write(self.master, line_settings(self.slave))
-        elif chunk == b"\x04":
+        elif b"\x04" in chunk:
             os.close(self.master)
             self.master = None
         elif chunk == b"\x06":
