@@ -210,10 +210,10 @@ void Win32CommComponent::armWait()
 // alone is no loss: the ClearCommError that follows tells whether the device is gone.
 void Win32CommComponent::finishWait()
 {
-    m_waitNotifier->setEnabled(false);
     const Win32Outcome wait = m_io->finish(m_handle, m_io->wait, 0);
     if (!wait.ended)
         return;
+    m_waitNotifier->setEnabled(false);
     if (!wait.ok)
         m_diagnostics.waitFailed(wait.error);
     const qsizetype before = m_keptInput.size();

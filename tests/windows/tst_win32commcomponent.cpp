@@ -421,6 +421,7 @@ void TestWin32CommComponent::deviceLost()
     const CommResult<bool> cts = comm.ctsHolding();
     QVERIFY2(failureNumber(cts) == 7, cts.ok() ? "CTS read" : qPrintable(cts.error().description));
     QVERIFY(comm.portOpen().value());
+    qInfo("%s", qPrintable(cts.error().description));
     QCOMPARE(comm.output(kHangUp), CommStatus());
     QCOMPARE(firstLoss([&] { return query(comm); }), 9);
     QCOMPARE(comm.portOpen().value(), false);
