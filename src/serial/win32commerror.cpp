@@ -34,11 +34,10 @@ CommErrorCode openFailure(DWORD error)
     }
 }
 
-// Windows says ERROR_NOT_SUPPORTED; Wine, for a pseudo-terminal's modem lines,
-// ERROR_INVALID_FUNCTION (the status of an ioctl that the terminal does not know).
+// Windows and Wine (for a pseudo-terminal's modem lines) say ERROR_NOT_SUPPORTED.
 bool isNotSupported(DWORD error)
 {
-    return error == ERROR_NOT_SUPPORTED || error == ERROR_INVALID_FUNCTION;
+    return error == ERROR_NOT_SUPPORTED;
 }
 
 } // namespace talvor

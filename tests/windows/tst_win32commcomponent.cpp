@@ -394,10 +394,11 @@ void TestWin32CommComponent::deviceLost_data()
     QTest::newRow("send") << 5 << Query([](auto &c) {
         return c.output("\x60").value_or(CommError()).number;
     });
-    // As the window's ticks do: the event loop runs between two polls.
+    // As the window's ticks do: the event loop runs between two polls, and the loss may be
+    // found there; the test then takes it from the component.
     QTest::newRow("ticks") << 6 << Query([](auto &c) {
         QTest::qWait(50);
-        return failureNumber(c.inBufferCount());
+        return c.portOpen().value() ? failureNumber(c.inBufferCount()) : 9;
     });
 }
 
