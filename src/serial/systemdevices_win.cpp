@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The system's serial devices on Windows, where the program has no Qt serial port library: the
-// COM ports of the device classes "Ports (COM & LPT)" and "Modems" and of the COM port device
-// interface that are present, with the name that the Device Manager shows for them, and the
+// COM ports of the device classes "Ports (COM & LPT)" and "Modems" and of the COM port and modem
+// device interfaces that are present, with the name that the Device Manager shows for them, and the
 // ports that drivers name under HARDWARE\DEVICEMAP\SERIALCOMM (virtual ports such as com0com
 // pairs, Wine's ports), as Qt's serial port library finds them.
 
@@ -16,6 +16,7 @@
 
 #include <devguid.h>
 #include <initguid.h>
+#include <ntddmodm.h>
 #include <setupapi.h>
 #include <winioctl.h>
 
@@ -138,6 +139,7 @@ QList<SerialDevice> systemSerialDevices()
     addSetupDevices(devices, GUID_DEVCLASS_PORTS, DIGCF_PRESENT);
     addSetupDevices(devices, GUID_DEVCLASS_MODEM, DIGCF_PRESENT);
     addSetupDevices(devices, GUID_DEVINTERFACE_COMPORT, DIGCF_PRESENT | DIGCF_DEVICEINTERFACE);
+    addSetupDevices(devices, GUID_DEVINTERFACE_MODEM, DIGCF_PRESENT | DIGCF_DEVICEINTERFACE);
     addDeviceMapPorts(devices);
     // COM2 before COM10.
     std::sort(devices.begin(), devices.end(), [](const SerialDevice &a, const SerialDevice &b) {

@@ -1,81 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "peer.h"
 #include "serialdevices.h"
-#include "win32commcomponent.h"
 
 #include <QTest>
-#include <QThread>
 #include <QtEndian>
 
 #include <functional>
 
 using namespace talvor;
-
-// Runs under Wine against echopeer.py: COM 1 to COM 6 are the peer's pseudo-terminals, which send
-// back what they receive, stream on request and hang up on request; COM 255 has no device.
-constexpr int kPeerPort = 1;
-constexpr int kPeerPorts = 6;
-constexpr int kMissingPort = 255;
-const QByteArray kReportSettings("\x05");
-const QByteArray kHangUp("\x04");
-const QByteArray kStartStream("\x06");
-const QByteArray kStopStream("\x07");
-
-namespace {
-
-template <typename T> int failureNumber(const CommResult<T> &result)
-{
-    return result.ok() ? 0 : result.error().number;
-}
-
-// Runs the event loop, as between two ticks, until `count` bytes wait; then takes them all.
-QByteArray receive(Win32CommComponent &comm, qint64 count)
-{
-    const bool came = QTest::qWaitFor([&] {
-        const CommResult<qint64> waiting = comm.inBufferCount();
-        return waiting.ok() && waiting.value() >= count;
-    });
-    const CommResult<QByteArray> bytes = comm.input();
-    return came && bytes.ok() ? bytes.value() : QByteArray();
-}
-
-// Takes chunks until `until` holds for all bytes taken; the chunks as they came.
-QList<QByteArray> receiveChunks(Win32CommComponent &comm,
-                                const std::function<bool(const QByteArray &)> &until)
-{
-    QList<QByteArray> chunks;
-    QByteArray all;
-    while (!until(all)) {
-        const QByteArray chunk = receive(comm, 1);
-        if (chunk.isEmpty())
-            break;
-        chunks.append(chunk);
-        all += chunk;
-    }
-    return chunks;
-}
-
-CommStatus openPeer(Win32CommComponent &comm, int handshake = CommComponent::NoHandshake,
-                    int port = kPeerPort)
-{
-    comm.setHandshaking(handshake);
-    comm.setCommPort(port);
-    return comm.setPortOpen(true);
-}
-
-// Calls `query` every 20 ms without running the event loop, until it fails other than with 7
-// (a pseudo-terminal has no modem lines) or 10 s have passed; its failure's number.
-int firstLoss(const std::function<int()> &query)
-{
-    for (int i = 0; i < 500; ++i) {
-        const int failure = query();
-        if (failure != 0 && failure != 7)
-            return failure;
-        QThread::msleep(20);
-    }
-    return 0;
-}
-
-} // namespace
 
 class TestWin32CommComponent : public QObject {
     Q_OBJECT
