@@ -2,7 +2,7 @@
 // talvor-win32-stream-bench RESULT_FILE: COM1 is echopeer.py's terminal. Polls the Win32
 // component every 50 ms, as the window does, first for an idle port, then for a stream without
 // pauses at 1,920 bytes a second, and writes into RESULT_FILE the wake-ups, the reads, their
-// sizes and how late the newest byte is when a poll hands it out.
+// sizes and how long the oldest byte of each chunk waited until a poll handed it out.
 #include "win32commcomponent.h"
 
 #include <QCoreApplication>
@@ -32,8 +32,9 @@ struct Phase {
 
 QString describe(const char *name, const Phase &phase, double seconds)
 {
-    return QStringLiteral("%1: %2 s, %3 wake-ups (%4 a second), %5 reads, %6 bytes, %7 bytes per "
-                          "read; newest byte handed out %8 ms late on average, %9 ms at worst\n")
+    return QStringLiteral(
+               "%1: %2 s, %3 wake-ups (%4 a second), %5 reads, %6 bytes, %7 bytes per "
+               "read; a byte waits %8 ms on average until a poll hands it out, %9 ms at worst\n")
         .arg(QLatin1String(name))
         .arg(seconds)
         .arg(phase.wakeUps)
@@ -56,9 +57,10 @@ Phase poll(Win32CommComponent &comm, int ticks, const QElapsedTimer *streamStart
     QObject::connect(&timer, &QTimer::timeout, [&] {
         const CommResult<qint64> waiting = comm.inBufferCount();
         if (waiting.ok() && waiting.value() > 0) {
+            // The oldest byte of the chunk waited longest: byte n left the peer at n / 1920 s.
+            const double sentMs = phase.bytes * 1000.0 / kBytesPerSecond;
             phase.bytes += comm.input().value().size();
             if (streamStart) {
-                const double sentMs = (phase.bytes - 1) * 1000.0 / kBytesPerSecond;
                 const double lateMs = std::max(0.0, streamStart->elapsed() - sentMs);
                 phase.worstLateMs = std::max(phase.worstLateMs, lateMs);
                 phase.lateSumMs += lateMs;
