@@ -87,6 +87,7 @@ int main(int argc, char *argv[])
         return 2;
     Win32CommComponent comm;
     comm.setCommPort(1);
+    comm.setDevice(QStringLiteral("COM1"));
     if (comm.setPortOpen(true))
         return 3;
     const Phase idle = poll(comm, kIdleTicks, nullptr);

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "win32commcomponent.h"
 
-#include "portdevice.h"
 #include "win32commerror.h"
 #include "win32linesetup.h"
 
@@ -23,101 +22,18 @@ Win32CommComponent::~Win32CommComponent()
     closePort(QStringLiteral("end"));
 }
 
-CommResult<bool> Win32CommComponent::portOpen() const
+CommStatus Win32CommComponent::openDevice()
 {
-    return isOpen();
-}
-
-CommStatus Win32CommComponent::setPortOpen(bool open)
-{
-    if (open)
-        return openPort();
-    // Closing on purpose drops what was not read; only a lost device's last bytes are kept.
-    if (isOpen()) {
-        closePort(QStringLiteral("asked"));
-        m_keptInput.clear();
-    }
-    return {};
-}
-
-CommStatus Win32CommComponent::setHandshaking(int handshake)
-{
-    if (handshake != NoHandshake && handshake != RtsCts)
-        return failure(CommErrorCode::InvalidHandshake, QStringLiteral("Wert %1").arg(handshake));
-    m_handshake = handshake;
-    return {};
-}
-
-CommStatus Win32CommComponent::setCommPort(int port)
-{
-    m_commPort = port;
-    return {};
-}
-
-// The component drives RTS whenever the port is open (on, or by the handshake); where the port
-// has no modem lines at all, that is said instead, as for CTS.
-CommResult<bool> Win32CommComponent::rtsEnable()
-{
-    const CommResult<DWORD> status = modemStatus();
-    return status.ok() ? CommResult<bool>(true) : CommResult<bool>(status.error());
-}
-
-CommResult<bool> Win32CommComponent::ctsHolding()
-{
-    const CommResult<DWORD> status = modemStatus();
-    return status.ok() ? CommResult<bool>((status.value() & MS_CTS_ON) != 0)
-                       : CommResult<bool>(status.error());
-}
-
-CommResult<qint64> Win32CommComponent::inBufferCount()
-{
-    if (!isOpen()) {
-        if (!m_keptInput.isEmpty())
-            return qint64(m_keptInput.size());
-        return failure(CommErrorCode::NotOpen);
-    }
-    if (!takeFromSystem())
-        return *m_deviceLost;
-    // A wait that ended without bytes is started again here, once a tick.
-    armWait();
-    return qint64(m_keptInput.size());
-}
-
-CommResult<QByteArray> Win32CommComponent::input()
-{
-    if (!isOpen() && m_keptInput.isEmpty())
-        return failure(CommErrorCode::NotOpen);
-    if (isOpen())
-        takeFromSystem();
-    QByteArray bytes = std::exchange(m_keptInput, {});
-    if (isOpen())
-        armWait();
-    return bytes;
-}
-
-std::optional<CommError> Win32CommComponent::takeDeviceLost()
-{
-    return std::exchange(m_deviceLost, std::nullopt);
-}
-
-CommStatus Win32CommComponent::openPort()
-{
-    if (isOpen())
-        return failure(CommErrorCode::AlreadyOpen);
-    m_keptInput.clear();
-    m_deviceLost.reset();
     m_emptyWakeUps = 0;
-    if (m_commPort < kFirstPort || m_commPort > kLastPort)
-        return failure(CommErrorCode::InvalidPortNumber);
-    const std::wstring path = L"\\\\.\\COM" + std::to_wstring(m_commPort);
+    const std::wstring path = L"\\\\.\\" + device().toStdWString();
     m_handle = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                            FILE_FLAG_OVERLAPPED, nullptr);
     if (!isOpen()) {
         const DWORD error = GetLastError();
         const CommErrorCode code = openFailure(error);
-        return failure(code, code == CommErrorCode::OpenFailed ? systemMessage(error) : QString());
+        return CommError{code,
+                         code == CommErrorCode::OpenFailed ? systemMessage(error) : QString()};
     }
-    m_openPort = m_commPort;
     m_io = std::make_unique<Win32PortIo>();
     m_waitNotifier = new QWinEventNotifier(m_io->wait.event, this);
     m_waitNotifier->setEnabled(false);
@@ -130,24 +46,46 @@ CommStatus Win32CommComponent::openPort()
     return {};
 }
 
+void Win32CommComponent::closeDevice()
+{
+    closePort(QStringLiteral("asked"));
+}
+
+CommResult<qint64> Win32CommComponent::waitingCount()
+{
+    if (!takeFromSystem())
+        return *m_deviceLost;
+    // A wait that ended without bytes is started again here, once a tick.
+    armWait();
+    return qint64(m_keptInput.size());
+}
+
+QByteArray Win32CommComponent::takeWaiting()
+{
+    takeFromSystem();
+    QByteArray bytes = std::exchange(m_keptInput, {});
+    armWait();
+    return bytes;
+}
+
 // The line as talvorLine() says, read back for the diagnostics; the wait for received bytes.
 CommStatus Win32CommComponent::setUpLine()
 {
     DCB current = {};
     current.DCBlength = sizeof current;
     bool done = GetCommState(m_handle, &current);
-    Win32LineSetup setup = talvorLine(current, m_handshake == RtsCts);
+    Win32LineSetup setup = talvorLine(current, rtsCts());
     done = done && SetCommState(m_handle, &setup.dcb) &&
            SetCommTimeouts(m_handle, &setup.timeouts) && SetCommMask(m_handle, EV_RXCHAR) &&
            PurgeComm(m_handle, PURGE_RXCLEAR | PURGE_TXCLEAR) &&
            GetCommState(m_handle, &setup.dcb) && GetCommTimeouts(m_handle, &setup.timeouts);
     if (done) {
-        m_diagnostics.opened(m_openPort, setup);
+        m_diagnostics.opened(device(), setup);
         return {};
     }
     const DWORD error = GetLastError();
     m_diagnostics.systemError("SetCommState", error);
-    return failure(CommErrorCode::OpenFailed, systemMessage(error));
+    return CommError{CommErrorCode::OpenFailed, systemMessage(error)};
 }
 
 // Every request still under way is ended (SetCommMask ends the wait, as the documentation of
@@ -257,30 +195,24 @@ bool Win32CommComponent::readWaiting(DWORD count)
 CommError Win32CommComponent::loseDevice(const char *call, DWORD systemError)
 {
     m_diagnostics.systemError(call, systemError);
-    m_deviceLost = failure(CommErrorCode::DeviceLost, systemMessage(systemError));
+    m_deviceLost = CommError{CommErrorCode::DeviceLost, systemMessage(systemError)};
     closePort(QStringLiteral("lost"));
     return *m_deviceLost;
 }
 
-// A port without modem lines (a virtual one) says "not supported"; any other failure is a lost
+// The component drives RTS whenever the port is open (on, or by the handshake). A port without
+// modem lines (a virtual one, a pseudo-terminal under Wine) says ERROR_NOT_SUPPORTED and is asked
+// again on the next poll all the same, so that a loss shows here too; any other failure is a lost
 // device, which some USB drivers report only here and in ClearCommError.
-CommResult<DWORD> Win32CommComponent::modemStatus()
+CommResult<CommComponentBase::ModemLines> Win32CommComponent::modemLines()
 {
-    if (!isOpen())
-        return failure(CommErrorCode::NotOpen);
     DWORD status = 0;
     if (GetCommModemStatus(m_handle, &status))
-        return status;
+        return ModemLines{true, (status & MS_CTS_ON) != 0};
     const DWORD error = GetLastError();
     if (isNotSupported(error))
-        return failure(CommErrorCode::ReadFailed, systemMessage(error));
+        return CommError{CommErrorCode::ReadFailed, systemMessage(error)};
     return loseDevice("GetCommModemStatus", error);
-}
-
-CommError Win32CommComponent::failure(CommErrorCode code, const QString &detail) const
-{
-    const int port = isOpen() || code == CommErrorCode::DeviceLost ? m_openPort : m_commPort;
-    return makeCommError(code, port, deviceForPort(port).path, detail);
 }
 
 } // namespace talvor

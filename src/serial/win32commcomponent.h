@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "commcomponent.h"
+#include "commcomponentbase.h"
 #include "win32commdiagnostics.h"
 #include "win32portio.h"
 
@@ -15,33 +15,20 @@ class QWinEventNotifier;
 
 namespace talvor {
 
-// MSComm1 on the Win32 communications API: "COM n" is \\.\COMn, 19200 baud, 8 data bits, no
-// parity, 1 stop bit, RTS/CTS as chosen. The port is opened for overlapped I/O. A wait for
-// received bytes (WaitCommEvent, EV_RXCHAR) is pending while the port is idle; when it ends, its
-// event wakes the window's thread, which reads what the system holds, in reads that return at
-// once with what is there, so that the bytes are in the component before the adapter can be
-// pulled. The poll reads too, so that a driver that never ends the wait costs no more than a
-// tick. Any failure of the line's calls means the device is gone: the port is closed, the bytes
-// kept, and the loss kept for takeDeviceLost().
-class Win32CommComponent : public QObject, public CommComponent {
+// MSComm1 on the Win32 communications API: the device is the port's name (COM3), opened as
+// \\.\COM3 for overlapped I/O with 19200 baud, 8 data bits, no parity, 1 stop bit and RTS/CTS as
+// chosen. A wait for received bytes (WaitCommEvent, EV_RXCHAR) is pending while the port is idle;
+// when it ends, its event wakes the window's thread, which reads what the system holds, in reads
+// that return at once with what is there, so that the bytes are in the component before the
+// adapter can be pulled. The poll reads too, so that a driver that never ends the wait costs no
+// more than a tick. Any failure of the line's calls other than "not supported" means the device
+// is gone: the port is closed, the bytes kept, and the loss kept for takeDeviceLost().
+class Win32CommComponent : public QObject, public CommComponentBase {
     Q_OBJECT
 
 public:
     explicit Win32CommComponent(QObject *parent = nullptr);
     ~Win32CommComponent() override;
-
-    CommResult<bool> portOpen() const override;
-    CommStatus setPortOpen(bool open) override;
-    CommStatus setHandshaking(int handshake) override;
-    CommStatus setCommPort(int port) override;
-
-    CommResult<bool> rtsEnable() override;
-    CommResult<bool> ctsHolding() override;
-    CommResult<qint64> inBufferCount() override;
-    CommResult<QByteArray> input() override;
-    CommStatus output(QByteArrayView bytes) override;
-
-    std::optional<CommError> takeDeviceLost() override;
 
     const Win32CommDiagnostics &diagnostics() const { return m_diagnostics; }
 
@@ -50,9 +37,18 @@ public:
     // Bytes per read at most.
     static constexpr DWORD kReadChunk = Win32PortIo::kReadChunk;
 
+protected:
+    bool isOpen() const override { return m_handle != INVALID_HANDLE_VALUE; }
+    CommStatus openDevice() override;
+    void closeDevice() override;
+    // Asked on every poll: a failure here is the only sign of an unplug that some USB drivers give.
+    CommResult<ModemLines> modemLines() override;
+    CommResult<qint64> waitingCount() override;
+    QByteArray takeWaiting() override;
+    // Refused at once while the device holds CTS low under RTS/CTS.
+    CommStatus write(QByteArrayView bytes) override;
+
 private:
-    bool isOpen() const { return m_handle != INVALID_HANDLE_VALUE; }
-    CommStatus openPort();
     CommStatus setUpLine();
     void closePort(const QString &why);
     void armWait();
@@ -60,26 +56,16 @@ private:
     bool takeFromSystem();
     bool readWaiting(DWORD count);
     CommError loseDevice(const char *call, DWORD systemError);
-    CommResult<DWORD> modemStatus();
     CommStatus refusal();
     CommStatus writeAll(QByteArrayView bytes);
-    // A failure naming the open port, or the chosen one while the port is closed.
-    CommError failure(CommErrorCode code, const QString &detail = {}) const;
 
     HANDLE m_handle = INVALID_HANDLE_VALUE;
     // While the port is open; see Win32PortIo for why it may outlive the port.
     std::unique_ptr<Win32PortIo> m_io;
     QWinEventNotifier *m_waitNotifier = nullptr;
-    int m_commPort = kDefaultPort;
-    int m_handshake = NoHandshake;
-    int m_openPort = 0;
-    // Bytes read from the port and not yet handed out; after a loss, the last the device sent.
-    QByteArray m_keptInput;
-    std::optional<CommError> m_deviceLost;
     int m_emptyWakeUps = 0; // in a row
     Win32CommDiagnostics m_diagnostics;
 
-    static constexpr int kDefaultPort = 1;
     // Reading pauses while this much waits unread, so that a flood is held in the system and the
     // sender slowed by the handshake, as on Linux; the next input() starts it again.
     static constexpr qsizetype kMostPerPoll = 512 * 1024;

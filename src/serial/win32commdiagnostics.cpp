@@ -89,20 +89,20 @@ Win32CommDiagnostics::Win32CommDiagnostics()
 
 Win32CommDiagnostics::~Win32CommDiagnostics() = default;
 
-void Win32CommDiagnostics::opened(int port, const Win32LineSetup &setup)
+void Win32CommDiagnostics::opened(const QString &device, const Win32LineSetup &setup)
 {
     m_counters = {};
     m_atPeriodStart = {};
     m_lastWaitError = 0;
     m_setup = setup;
-    m_port = port;
+    m_device = device;
     m_period.start();
     const DCB &dcb = setup.dcb;
     const COMMTIMEOUTS &t = setup.timeouts;
-    write(QStringLiteral("COM%1 opened: %2 baud, %3 bits, parity %4, stop %5, CTS flow %6, RTS %7, "
+    write(QStringLiteral("%1 opened: %2 baud, %3 bits, parity %4, stop %5, CTS flow %6, RTS %7, "
                          "DTR %8, Xon %9/Xoff %10, error char %11; timeouts read %12/%13/%14, "
                          "write %15/%16")
-              .arg(port)
+              .arg(device)
               .arg(dcb.BaudRate)
               .arg(dcb.ByteSize)
               .arg(dcb.Parity)
@@ -124,9 +124,9 @@ void Win32CommDiagnostics::closed(const QString &why)
 {
     const Win32CommCounters &c = m_counters;
     write(QStringLiteral(
-              "COM%1 closed (%2): %3 wake-ups (%4 empty), %5 reads, %6 bytes, "
+              "%1 closed (%2): %3 wake-ups (%4 empty), %5 reads, %6 bytes, "
               "largest read %7, %8 failed waits, %9 line errors, %10 requests left to the system")
-              .arg(m_port)
+              .arg(m_device)
               .arg(why)
               .arg(c.wakeUps)
               .arg(c.emptyWakeUps)
@@ -159,7 +159,7 @@ void Win32CommDiagnostics::lineErrors(DWORD flags)
     if (flags == 0)
         return;
     ++m_counters.lineErrors;
-    write(QStringLiteral("COM%1 line errors 0x%2").arg(m_port).arg(flags, 0, 16));
+    write(QStringLiteral("%1 line errors 0x%2").arg(m_device).arg(flags, 0, 16));
 }
 
 void Win32CommDiagnostics::systemError(const char *call, DWORD code)
@@ -169,7 +169,7 @@ void Win32CommDiagnostics::systemError(const char *call, DWORD code)
     m_counters.systemErrors.append(error);
     if (m_counters.systemErrors.size() > kKept)
         m_counters.systemErrors.removeFirst();
-    write(QStringLiteral("COM%1 failed: %2").arg(m_port).arg(error));
+    write(QStringLiteral("%1 failed: %2").arg(m_device).arg(error));
 }
 
 // Counted; the code is noted when it differs from the one before, since a driver (or Wine) may
@@ -184,8 +184,8 @@ void Win32CommDiagnostics::waitFailed(DWORD code)
 void Win32CommDiagnostics::leaked()
 {
     ++m_counters.leakedRequests;
-    write(QStringLiteral("COM%1: a cancelled request did not end; its memory stays with the system")
-              .arg(m_port));
+    write(QStringLiteral("%1: a cancelled request did not end; its memory stays with the system")
+              .arg(m_device));
 }
 
 // One line for each second in which the window's thread woke: how often, and how much it read.
@@ -198,8 +198,8 @@ void Win32CommDiagnostics::summarizeEverySecond()
     const Win32CommCounters &now = m_counters;
     const qint64 reads = now.reads - m_atPeriodStart.reads;
     const qint64 bytes = now.bytes - m_atPeriodStart.bytes;
-    write(QStringLiteral("COM%1 %2 s: %3 wake-ups/s, %4 reads, %5 bytes, %6 bytes per read")
-              .arg(m_port)
+    write(QStringLiteral("%1 %2 s: %3 wake-ups/s, %4 reads, %5 bytes, %6 bytes per read")
+              .arg(m_device)
               .arg(seconds, 0, 'f', 1)
               .arg((now.wakeUps - m_atPeriodStart.wakeUps) / seconds, 0, 'f', 1)
               .arg(reads)

@@ -40,7 +40,7 @@ public:
     const Win32CommCounters &counters() const { return m_counters; }
     const Win32LineSetup &lineSetup() const { return m_setup; }
 
-    void opened(int port, const Win32LineSetup &setup);
+    void opened(const QString &device, const Win32LineSetup &setup);
     void closed(const QString &why);
     void wokeUp(bool broughtBytes);
     void read(DWORD count);
@@ -57,7 +57,7 @@ private:
 
     Win32CommCounters m_counters;
     Win32LineSetup m_setup;
-    int m_port = 0;
+    QString m_device;
     DWORD m_lastWaitError = 0;
     // Since the last line written: the wake-ups, reads and bytes then.
     QElapsedTimer m_period;

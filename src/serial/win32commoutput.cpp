@@ -6,10 +6,14 @@
 
 namespace talvor {
 
-CommStatus Win32CommComponent::output(QByteArrayView bytes)
+namespace {
+
+const CommError kRefused{CommErrorCode::WriteFailed, {}};
+
+} // namespace
+
+CommStatus Win32CommComponent::write(QByteArrayView bytes)
 {
-    if (!isOpen())
-        return failure(CommErrorCode::NotOpen);
     if (CommStatus refused = refusal())
         return refused;
     const CommStatus error = writeAll(bytes);
@@ -32,13 +36,13 @@ CommStatus Win32CommComponent::refusal()
     if (!ClearCommError(m_handle, &errors, &state))
         return loseDevice("ClearCommError", GetLastError());
     if (state.fCtsHold)
-        return failure(CommErrorCode::WriteFailed);
-    if (m_handshake != RtsCts)
+        return kRefused;
+    if (!rtsCts())
         return {};
-    const CommResult<DWORD> modem = modemStatus();
-    if (modem.ok() && !(modem.value() & MS_CTS_ON))
-        return failure(CommErrorCode::WriteFailed);
-    return isOpen() ? CommStatus() : CommStatus(modem.error());
+    const CommResult<ModemLines> lines = modemLines();
+    if (lines.ok() && !lines.value().cts)
+        return kRefused;
+    return isOpen() ? CommStatus() : CommStatus(lines.error());
 }
 
 // The write timeouts end a write that the device does not take on the system's side; the wait
@@ -52,7 +56,7 @@ CommStatus Win32CommComponent::writeAll(QByteArrayView bytes)
         GetLastError() != ERROR_IO_PENDING) {
         m_io->write.pending = false;
         m_diagnostics.systemError("WriteFile", GetLastError());
-        return failure(CommErrorCode::WriteFailed);
+        return kRefused;
     }
     Win32Outcome written =
         m_io->finish(m_handle, m_io->write, kWriteMs + kWriteMsPerByte * size + kEndWaitMs);
@@ -65,7 +69,7 @@ CommStatus Win32CommComponent::writeAll(QByteArrayView bytes)
     if (written.ok && written.count == size)
         return {};
     m_diagnostics.systemError("WriteFile", written.ok ? ERROR_TIMEOUT : written.error);
-    return failure(CommErrorCode::WriteFailed);
+    return kRefused;
 }
 
 } // namespace talvor

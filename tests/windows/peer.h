@@ -22,7 +22,7 @@ inline const QByteArray kStopStream("\x07");
 
 template <typename T> int failureNumber(const CommResult<T> &result)
 {
-    return result.ok() ? 0 : result.error().number;
+    return result.ok() ? 0 : int(result.error().code);
 }
 
 // Runs the event loop, as between two ticks, until `count` bytes wait; then takes them all.
@@ -57,6 +57,7 @@ inline CommStatus openPeer(Win32CommComponent &comm, int handshake = CommCompone
 {
     comm.setHandshaking(handshake);
     comm.setCommPort(port);
+    comm.setDevice(QStringLiteral("COM%1").arg(port));
     return comm.setPortOpen(true);
 }
 
