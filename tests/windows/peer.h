@@ -25,6 +25,11 @@ template <typename T> int failureNumber(const CommResult<T> &result)
     return result.ok() ? 0 : int(result.error().code);
 }
 
+inline int failureNumber(const CommStatus &status)
+{
+    return status ? int(status->code) : 0;
+}
+
 // Runs the event loop, as between two ticks, until `count` bytes wait; then takes them all.
 inline QByteArray receive(Win32CommComponent &comm, qint64 count)
 {
