@@ -118,8 +118,11 @@ void Win32CommComponent::armWait()
     m_io->events = 0;
     if (!WaitCommEvent(m_handle, &m_io->events, m_io->wait.start()) &&
         GetLastError() != ERROR_IO_PENDING) {
+        // A driver that cannot wait is read by the poll alone; whether its device is gone, the
+        // poll's ClearCommError tells.
         m_io->wait.pending = false;
-        loseDevice("WaitCommEvent", GetLastError());
+        m_diagnostics.waitFailed(GetLastError());
+        m_emptyWakeUps = kEmptyWakeUps;
         return;
     }
     m_waitNotifier->setEnabled(true);
