@@ -321,7 +321,11 @@ void TestWin32CommComponent::deviceLost_data()
     QTest::newRow("count") << 2 << Query([](auto &c) { return failureNumber(c.inBufferCount()); });
     QTest::newRow("CTS") << 3 << Query([](auto &c) { return failureNumber(c.ctsHolding()); });
     QTest::newRow("RTS") << 4 << Query([](auto &c) { return failureNumber(c.rtsEnable()); });
-    QTest::newRow("send") << 5 << Query([](auto &c) { return failureNumber(c.output("\x60")); });
+    QTest::newRow("send") << 5 << Query([](auto &c) {
+        // A write that the hang-up cuts off is refused (8); the next one finds the loss.
+        const int failure = failureNumber(c.output("\x60"));
+        return failure == 8 ? 0 : failure;
+    });
     // As the window's ticks do: the event loop runs between two polls, and the loss may be
     // found there; the test then takes it from the component.
     QTest::newRow("ticks") << 6 << Query([](auto &c) {
