@@ -20,8 +20,8 @@ public:
     CommStatus setHandshaking(int) override { return {}; }
     CommStatus setCommPort(int) override { return {}; }
     void setDevice(const QString &) override {}
-    CommResult<bool> rtsEnable() const override { return true; }
-    CommResult<bool> ctsHolding() const override { return true; }
+    CommResult<bool> rtsEnable() override { return true; }
+    CommResult<bool> ctsHolding() override { return true; }
     CommResult<qint64> inBufferCount() override { return m_waiting.size(); }
     CommResult<QByteArray> input() override { return std::exchange(m_waiting, {}); }
     CommStatus output(QByteArrayView) override { return {}; }

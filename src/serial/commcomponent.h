@@ -26,8 +26,10 @@ public:
     // The device that the port number stands for: a path, or on Windows the port's name (COM3).
     virtual void setDevice(const QString &device) = 0;
 
-    virtual CommResult<bool> rtsEnable() const = 0;
-    virtual CommResult<bool> ctsHolding() const = 0;
+    // Not const: a line that cannot be read may mean that the device is gone, which closes the
+    // port as lost.
+    virtual CommResult<bool> rtsEnable() = 0;
+    virtual CommResult<bool> ctsHolding() = 0;
     // Number of received bytes waiting to be read.
     virtual CommResult<qint64> inBufferCount() = 0;
     // All waiting bytes, oldest first; they leave the component.

@@ -49,7 +49,7 @@ void CommComponentBase::setDevice(const QString &device)
     m_device = device;
 }
 
-CommResult<CommComponentBase::ModemLines> CommComponentBase::openPortLines() const
+CommResult<CommComponentBase::ModemLines> CommComponentBase::openPortLines()
 {
     if (!isOpen())
         return kNotOpen;
@@ -58,13 +58,13 @@ CommResult<CommComponentBase::ModemLines> CommComponentBase::openPortLines() con
     return modemLines();
 }
 
-CommResult<bool> CommComponentBase::rtsEnable() const
+CommResult<bool> CommComponentBase::rtsEnable()
 {
     const CommResult<ModemLines> lines = openPortLines();
     return lines.ok() ? CommResult<bool>(lines.value().rts) : CommResult<bool>(lines.error());
 }
 
-CommResult<bool> CommComponentBase::ctsHolding() const
+CommResult<bool> CommComponentBase::ctsHolding()
 {
     const CommResult<ModemLines> lines = openPortLines();
     return lines.ok() ? CommResult<bool>(lines.value().cts) : CommResult<bool>(lines.error());

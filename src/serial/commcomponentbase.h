@@ -17,8 +17,8 @@ public:
     CommStatus setCommPort(int port) final;
     void setDevice(const QString &device) final;
 
-    CommResult<bool> rtsEnable() const final;
-    CommResult<bool> ctsHolding() const final;
+    CommResult<bool> rtsEnable() final;
+    CommResult<bool> ctsHolding() final;
     CommResult<qint64> inBufferCount() final;
     CommResult<QByteArray> input() final;
     CommStatus output(QByteArrayView bytes) final;
@@ -36,8 +36,9 @@ protected:
     virtual CommStatus openDevice() = 0;
     // Closes on purpose: what was not read is dropped, as the port's own buffer would drop it.
     virtual void closeDevice() = 0;
-    // Of the open port. A port that has none at all says so with m_noModemLines as well.
-    virtual CommResult<ModemLines> modemLines() const = 0;
+    // Of the open port. A port that has none at all may say so with m_noModemLines as well. A
+    // component whose driver reports an unplug only here closes the port as lost.
+    virtual CommResult<ModemLines> modemLines() = 0;
     virtual CommResult<qint64> waitingCount() = 0;
     virtual QByteArray takeWaiting() = 0;
     virtual CommStatus write(QByteArrayView bytes) = 0;
@@ -53,7 +54,7 @@ protected:
     mutable std::optional<CommError> m_noModemLines;
 
 private:
-    CommResult<ModemLines> openPortLines() const;
+    CommResult<ModemLines> openPortLines();
 
     int m_commPort = kFirstPort;
     int m_handshake = NoHandshake;

@@ -154,7 +154,7 @@ void QtCommComponent::closeLost(int lostOpening)
     m_port->close();
 }
 
-CommResult<CommComponentBase::ModemLines> QtCommComponent::modemLines() const
+CommResult<CommComponentBase::ModemLines> QtCommComponent::modemLines()
 {
     m_port->clearError();
     const QSerialPort::PinoutSignals lines = m_port->pinoutSignals();

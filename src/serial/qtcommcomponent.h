@@ -23,7 +23,7 @@ protected:
     bool isOpen() const override;
     CommStatus openDevice() override;
     void closeDevice() override;
-    CommResult<ModemLines> modemLines() const override;
+    CommResult<ModemLines> modemLines() override;
     // Never waits: the reader thread has taken the bytes as they came.
     CommResult<qint64> waitingCount() override;
     QByteArray takeWaiting() override;

@@ -2,9 +2,11 @@
 #include "win32commcomponent.h"
 
 #include "win32commerror.h"
+#include "win32linesetup.h"
 
 #include <QWinEventNotifier>
 
+#include <algorithm>
 #include <string>
 #include <utility>
 
@@ -12,234 +14,208 @@ namespace talvor {
 
 Win32CommComponent::Win32CommComponent(QObject *parent)
     : QObject(parent)
-    , m_readEvent(CreateEventW(nullptr, TRUE, FALSE, nullptr))
-    , m_writeEvent(CreateEventW(nullptr, TRUE, FALSE, nullptr))
-    , m_readNotifier(new QWinEventNotifier(m_readEvent, this))
-    , m_readChunk(kReadChunk, Qt::Uninitialized)
 {
-    m_readNotifier->setEnabled(false);
-    connect(m_readNotifier, &QWinEventNotifier::activated, this, &Win32CommComponent::finishRead);
 }
 
 Win32CommComponent::~Win32CommComponent()
 {
-    closePort();
-    delete m_readNotifier;
-    CloseHandle(m_readEvent);
-    CloseHandle(m_writeEvent);
-}
-
-bool Win32CommComponent::isOpen() const
-{
-    return m_handle != INVALID_HANDLE_VALUE;
-}
-
-void Win32CommComponent::closeDevice()
-{
-    closePort();
-}
-
-CommResult<qint64> Win32CommComponent::waitingCount()
-{
-    // Bytes the system holds beyond the pending read: only while reading pauses under a flood.
-    COMSTAT state = {};
-    DWORD errors = 0;
-    if (!ClearCommError(m_handle, &errors, &state))
-        return failure(CommErrorCode::ReadFailed, systemMessage(GetLastError()));
-    return qint64(m_keptInput.size()) + state.cbInQue;
-}
-
-QByteArray Win32CommComponent::takeWaiting()
-{
-    takeFromSystem();
-    QByteArray bytes = std::exchange(m_keptInput, {});
-    if (isOpen() && !m_reading)
-        startRead();
-    return bytes;
-}
-
-CommStatus Win32CommComponent::write(QByteArrayView bytes)
-{
-    // Under RTS/CTS a device that holds CTS low takes nothing: refused before anything waits.
-    COMSTAT state = {};
-    DWORD errors = 0;
-    if (ClearCommError(m_handle, &errors, &state) && state.fCtsHold)
-        return failure(CommErrorCode::WriteFailed);
-    const CommStatus error = writeAll(bytes);
-    if (!error)
-        return {};
-    // The refused bytes must not go out later, unasked, when the device takes data again. A
-    // vanished device refuses that too, and the port is closed as lost.
-    if (!PurgeComm(m_handle, PURGE_TXABORT | PURGE_TXCLEAR)) {
-        loseDevice(GetLastError());
-        return m_deviceLost;
-    }
-    return error;
+    closePort(QStringLiteral("end"));
 }
 
 CommStatus Win32CommComponent::openDevice()
 {
+    m_emptyWakeUps = 0;
     const std::wstring path = L"\\\\.\\" + device().toStdWString();
     m_handle = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                            FILE_FLAG_OVERLAPPED, nullptr);
     if (!isOpen()) {
         const DWORD error = GetLastError();
         const CommErrorCode code = openFailure(error);
-        return failure(code, code == CommErrorCode::OpenFailed ? systemMessage(error) : QString());
+        return CommError{code,
+                         code == CommErrorCode::OpenFailed ? systemMessage(error) : QString()};
     }
+    m_io = std::make_unique<Win32PortIo>();
+    m_waitNotifier = new QWinEventNotifier(m_io->wait.event, this);
+    m_waitNotifier->setEnabled(false);
+    connect(m_waitNotifier, &QWinEventNotifier::activated, this, &Win32CommComponent::finishWait);
     if (CommStatus error = setUpLine()) {
-        closePort();
+        closePort(QStringLiteral("set-up failed"));
         return error;
     }
-    startRead();
+    armWait();
     return {};
 }
 
-// 19200 8N1, the handshake, and reads that wait for the first byte without a time limit and then
-// return once the line has been quiet for kReadIntervalMs: a burst of bytes comes in one read, as
-// soon as it is over. (The usual "return at once with what is there" settings, an interval of
-// MAXDWORD with or without MAXDWORD multipliers, never complete an overlapped read under Wine.)
-CommStatus Win32CommComponent::setUpLine()
+void Win32CommComponent::closeDevice()
 {
-    DCB dcb = {};
-    dcb.DCBlength = sizeof dcb;
-    const bool rtsCts = this->rtsCts();
-    bool done = GetCommState(m_handle, &dcb);
-    dcb.BaudRate = kBaudRate;
-    dcb.ByteSize = 8;
-    dcb.Parity = NOPARITY;
-    dcb.StopBits = ONESTOPBIT;
-    dcb.fBinary = TRUE;
-    dcb.fParity = FALSE;
-    dcb.fOutxCtsFlow = rtsCts;
-    dcb.fRtsControl = rtsCts ? RTS_CONTROL_HANDSHAKE : RTS_CONTROL_ENABLE;
-    dcb.fOutxDsrFlow = FALSE;
-    dcb.fDsrSensitivity = FALSE;
-    dcb.fDtrControl = DTR_CONTROL_ENABLE;
-    dcb.fOutX = FALSE;
-    dcb.fInX = FALSE;
-    dcb.fNull = FALSE;
-    dcb.fAbortOnError = FALSE;
-    COMMTIMEOUTS timeouts = {kReadIntervalMs, 0, 0, 0, kWriteWaitMs};
-    done = done && SetCommState(m_handle, &dcb) && SetCommTimeouts(m_handle, &timeouts) &&
-           PurgeComm(m_handle, PURGE_RXCLEAR | PURGE_TXCLEAR);
-    if (done)
-        return {};
-    return failure(CommErrorCode::OpenFailed, systemMessage(GetLastError()));
+    closePort(QStringLiteral("asked"));
 }
 
-void Win32CommComponent::closePort()
+CommResult<qint64> Win32CommComponent::waitingCount()
+{
+    if (!takeFromSystem())
+        return *m_deviceLost;
+    // A wait that ended without bytes is started again here, once a tick.
+    armWait();
+    return qint64(m_keptInput.size());
+}
+
+QByteArray Win32CommComponent::takeWaiting()
+{
+    takeFromSystem();
+    QByteArray bytes = std::exchange(m_keptInput, {});
+    armWait();
+    return bytes;
+}
+
+// The line as talvorLine() says, read back for the diagnostics; the wait for received bytes.
+CommStatus Win32CommComponent::setUpLine()
+{
+    DCB current = {};
+    current.DCBlength = sizeof current;
+    bool done = GetCommState(m_handle, &current);
+    Win32LineSetup setup = talvorLine(current, rtsCts());
+    done = done && SetCommState(m_handle, &setup.dcb) &&
+           SetCommTimeouts(m_handle, &setup.timeouts) && SetCommMask(m_handle, EV_RXCHAR) &&
+           PurgeComm(m_handle, PURGE_RXCLEAR | PURGE_TXCLEAR) &&
+           GetCommState(m_handle, &setup.dcb) && GetCommTimeouts(m_handle, &setup.timeouts);
+    if (done) {
+        m_diagnostics.opened(device(), setup);
+        return {};
+    }
+    const DWORD error = GetLastError();
+    m_diagnostics.systemError("SetCommState", error);
+    return CommError{CommErrorCode::OpenFailed, systemMessage(error)};
+}
+
+// Every request still under way is ended (SetCommMask ends the wait, as the documentation of
+// WaitCommEvent says) and waited for, but only so long: a driver that never ends a cancelled
+// request after its device was pulled must not freeze the window.
+void Win32CommComponent::closePort(const QString &why)
 {
     if (!isOpen())
         return;
-    m_readNotifier->setEnabled(false);
-    if (m_reading) {
-        // The read's buffer is ours until the system says that the cancelled read is over.
-        DWORD count = 0;
-        CancelIoEx(m_handle, &m_readState);
-        GetOverlappedResult(m_handle, &m_readState, &count, TRUE);
-        m_reading = false;
+    delete m_waitNotifier;
+    m_waitNotifier = nullptr;
+    SetCommMask(m_handle, 0);
+    CancelIoEx(m_handle, nullptr);
+    if (!m_io->settle(kEndWaitMs)) {
+        m_diagnostics.leaked();
+        // Deliberately never freed: the system may still write into it.
+        (void)m_io.release();
     }
+    m_io.reset();
     CloseHandle(m_handle);
     m_handle = INVALID_HANDLE_VALUE;
+    m_diagnostics.closed(why);
 }
 
-void Win32CommComponent::startRead()
+void Win32CommComponent::armWait()
 {
-    if (m_keptInput.size() >= kMostPerPoll)
+    if (!isOpen() || m_io->wait.pending || m_keptInput.size() >= kMostPerPoll ||
+        m_emptyWakeUps >= kEmptyWakeUps)
         return;
-    m_readState = {};
-    m_readState.hEvent = m_readEvent;
-    ResetEvent(m_readEvent);
-    // Done at once or pending: either way the event is set when the bytes are there.
-    if (!ReadFile(m_handle, m_readChunk.data(), DWORD(m_readChunk.size()), nullptr, &m_readState) &&
+    m_io->events = 0;
+    if (!WaitCommEvent(m_handle, &m_io->events, m_io->wait.start()) &&
         GetLastError() != ERROR_IO_PENDING) {
-        loseDevice(GetLastError());
+        // A driver that cannot wait is read by the poll alone; whether its device is gone, the
+        // poll's ClearCommError tells.
+        m_io->wait.pending = false;
+        m_diagnostics.waitFailed(GetLastError());
+        m_emptyWakeUps = kEmptyWakeUps;
         return;
     }
-    m_reading = true;
-    m_readNotifier->setEnabled(true);
+    m_waitNotifier->setEnabled(true);
 }
 
-// Bytes that the system holds beside a pending read (Wine at times leaves a read waiting while
-// bytes wait in the queue) are taken now: the pending read ends, with what it took, and the next
-// one, started at once, finds the bytes there and completes.
-void Win32CommComponent::takeFromSystem()
+// A wait that ended with bytes is started again at once; one that found nothing is left to the
+// next poll, and after kEmptyWakeUps of these in a row the port is read by the poll alone, so
+// that a driver that ends waits without a byte cannot keep waking the window's thread. (Wine
+// ends every wait on a port without modem lines so, with ERROR_OPERATION_ABORTED.) A failed wait
+// alone is no loss: the ClearCommError that follows tells whether the device is gone.
+void Win32CommComponent::finishWait()
 {
-    COMSTAT state = {};
-    DWORD errors = 0;
-    if (!m_reading || !ClearCommError(m_handle, &errors, &state) || state.cbInQue == 0)
+    const Win32Outcome wait = m_io->finish(m_handle, m_io->wait, 0);
+    if (!wait.ended)
         return;
-    m_readNotifier->setEnabled(false);
-    DWORD count = 0;
-    CancelIoEx(m_handle, &m_readState);
-    GetOverlappedResult(m_handle, &m_readState, &count, TRUE);
-    m_reading = false;
-    m_keptInput.append(m_readChunk.constData(), count);
-    startRead();
+    m_waitNotifier->setEnabled(false);
+    if (!wait.ok)
+        m_diagnostics.waitFailed(wait.error);
+    const qsizetype before = m_keptInput.size();
+    if (!takeFromSystem())
+        return;
+    const bool brought = m_keptInput.size() > before;
+    m_diagnostics.wokeUp(brought);
+    m_emptyWakeUps = brought ? 0 : m_emptyWakeUps + 1;
+    if (brought)
+        armWait();
 }
 
-void Win32CommComponent::finishRead()
+// Moves what the system holds into the component, at most kReadChunk a read. False when the
+// device is gone.
+bool Win32CommComponent::takeFromSystem()
 {
-    DWORD count = 0;
-    if (!m_reading || !GetOverlappedResult(m_handle, &m_readState, &count, FALSE)) {
-        const DWORD error = GetLastError();
-        if (m_reading && error != ERROR_IO_INCOMPLETE) {
-            m_reading = false;
-            loseDevice(error);
+    while (m_keptInput.size() < kMostPerPoll) {
+        COMSTAT state = {};
+        DWORD errors = 0;
+        if (!ClearCommError(m_handle, &errors, &state)) {
+            loseDevice("ClearCommError", GetLastError());
+            return false;
         }
-        return;
+        m_diagnostics.lineErrors(errors);
+        const DWORD count =
+            std::min({state.cbInQue, kReadChunk, DWORD(kMostPerPoll - m_keptInput.size())});
+        if (count == 0)
+            return true;
+        if (!readWaiting(count))
+            return isOpen();
     }
-    m_reading = false;
-    m_readNotifier->setEnabled(false);
-    m_keptInput.append(m_readChunk.constData(), count);
-    startRead();
+    return true;
 }
 
-// A pulled USB adapter fails the pending read (ERROR_ACCESS_DENIED, ERROR_GEN_FAILURE, ...), a
-// virtual port whose other end closed with ERROR_BROKEN_PIPE. The bytes read so far stay.
-void Win32CommComponent::loseDevice(DWORD systemError)
+// Reads `count` bytes that the system holds; the timeouts make the read return at once. False
+// when it brought nothing or the device is gone.
+bool Win32CommComponent::readWaiting(DWORD count)
 {
-    m_deviceLost = failure(CommErrorCode::DeviceLost, systemMessage(systemError));
-    closePort();
+    if (!ReadFile(m_handle, m_io->incoming.data(), count, nullptr, m_io->read.start()) &&
+        GetLastError() != ERROR_IO_PENDING) {
+        m_io->read.pending = false;
+        loseDevice("ReadFile", GetLastError());
+        return false;
+    }
+    const Win32Outcome read = m_io->finish(m_handle, m_io->read, kEndWaitMs);
+    if (!read.ok) {
+        loseDevice("ReadFile", read.error);
+        return false;
+    }
+    m_diagnostics.read(read.count);
+    m_keptInput.append(m_io->incoming.data(), read.count);
+    return read.count > 0;
 }
 
-// The component drives RTS whenever the port is open (on, or by the handshake).
-CommResult<CommComponentBase::ModemLines> Win32CommComponent::modemLines() const
+// A pulled USB adapter fails the line's calls (ERROR_ACCESS_DENIED, ERROR_GEN_FAILURE, ...), a
+// virtual port whose other end closed with ERROR_BROKEN_PIPE. The bytes read so far stay.
+CommError Win32CommComponent::loseDevice(const char *call, DWORD systemError)
+{
+    m_diagnostics.systemError(call, systemError);
+    m_deviceLost = CommError{CommErrorCode::DeviceLost, systemMessage(systemError)};
+    closePort(QStringLiteral("lost"));
+    return *m_deviceLost;
+}
+
+// The component drives RTS whenever the port is open (on, or by the handshake). A port without
+// modem lines (a virtual one, a pseudo-terminal under Wine) says ERROR_NOT_SUPPORTED and is asked
+// again on the next poll all the same, so that a loss shows here too; any other failure is a lost
+// device, which some USB drivers report only here and in ClearCommError.
+CommResult<CommComponentBase::ModemLines> Win32CommComponent::modemLines()
 {
     DWORD status = 0;
     if (GetCommModemStatus(m_handle, &status))
         return ModemLines{true, (status & MS_CTS_ON) != 0};
     const DWORD error = GetLastError();
-    const CommError failed = failure(CommErrorCode::ReadFailed, systemMessage(error));
-    if (error == ERROR_NOT_SUPPORTED)
-        m_noModemLines = failed;
-    return failed;
-}
-
-// The write waits at most kWriteWaitMs (the write timeout ends it on the system's side too), so
-// that a device that takes nothing costs the window no more than one tick.
-CommStatus Win32CommComponent::writeAll(QByteArrayView bytes)
-{
-    OVERLAPPED state = {};
-    state.hEvent = m_writeEvent;
-    ResetEvent(m_writeEvent);
-    DWORD written = 0;
-    bool done = WriteFile(m_handle, bytes.data(), DWORD(bytes.size()), nullptr, &state);
-    if (!done && GetLastError() == ERROR_IO_PENDING) {
-        if (WaitForSingleObject(m_writeEvent, kWriteWaitMs) != WAIT_OBJECT_0)
-            CancelIoEx(m_handle, &state);
-        done = true;
-    }
-    done = done && GetOverlappedResult(m_handle, &state, &written, TRUE);
-    if (done && written == DWORD(bytes.size()))
-        return {};
-    return failure(CommErrorCode::WriteFailed);
-}
-
-CommError Win32CommComponent::failure(CommErrorCode code, const QString &detail)
-{
-    return {code, detail};
+    if (isNotSupported(error))
+        return CommError{CommErrorCode::ReadFailed, systemMessage(error)};
+    return loseDevice("GetCommModemStatus", error);
 }
 
 } // namespace talvor

@@ -2,8 +2,12 @@
 #pragma once
 
 #include "commcomponentbase.h"
+#include "win32commdiagnostics.h"
+#include "win32portio.h"
 
 #include <QObject>
+
+#include <memory>
 
 #include <windows.h>
 
@@ -11,12 +15,14 @@ class QWinEventNotifier;
 
 namespace talvor {
 
-// MSComm1 on the Win32 communications API: "COM n" is \\.\COMn, 19200 baud, 8 data bits, no
-// parity, 1 stop bit, RTS/CTS as chosen. The port is opened for overlapped I/O and one read is
-// always pending: it completes as soon as a byte arrives, its event wakes the event loop through
-// a QWinEventNotifier, and the bytes move into the component at once, so that nothing is left in
-// the system when the adapter is pulled. A failed read means the device is gone: the port is
-// closed, the bytes kept, and the loss kept for takeDeviceLost().
+// MSComm1 on the Win32 communications API: the device is the port's name (COM3), opened as
+// \\.\COM3 for overlapped I/O with 19200 baud, 8 data bits, no parity, 1 stop bit and RTS/CTS as
+// chosen. A wait for received bytes (WaitCommEvent, EV_RXCHAR) is pending while the port is idle;
+// when it ends, its event wakes the window's thread, which reads what the system holds, in reads
+// that return at once with what is there, so that the bytes are in the component before the
+// adapter can be pulled. The poll reads too, so that a driver that never ends the wait costs no
+// more than a tick. Any failure of the line's calls other than "not supported" means the device
+// is gone: the port is closed, the bytes kept, and the loss kept for takeDeviceLost().
 class Win32CommComponent : public QObject, public CommComponentBase {
     Q_OBJECT
 
@@ -24,47 +30,48 @@ public:
     explicit Win32CommComponent(QObject *parent = nullptr);
     ~Win32CommComponent() override;
 
+    const Win32CommDiagnostics &diagnostics() const { return m_diagnostics; }
+
+    // Waits that ended without a byte, in a row, after which the port is read by the poll alone.
+    static constexpr int kEmptyWakeUps = 3;
+    // Bytes per read at most.
+    static constexpr DWORD kReadChunk = Win32PortIo::kReadChunk;
+
 protected:
-    bool isOpen() const override;
+    bool isOpen() const override { return m_handle != INVALID_HANDLE_VALUE; }
     CommStatus openDevice() override;
-    // Waits for the pending read to end, as its buffer is the system's until then.
     void closeDevice() override;
-    // Refused at once while the device holds CTS low under RTS/CTS; waits kWriteWaitMs at most.
-    CommStatus write(QByteArrayView bytes) override;
-    // Also what the system holds beside the pending read, which the next input() takes.
+    // Asked on every poll: a failure here is the only sign of an unplug that some USB drivers give.
+    CommResult<ModemLines> modemLines() override;
     CommResult<qint64> waitingCount() override;
     QByteArray takeWaiting() override;
-    CommResult<ModemLines> modemLines() const override;
+    // Refused at once while the device holds CTS low under RTS/CTS.
+    CommStatus write(QByteArrayView bytes) override;
 
 private:
     CommStatus setUpLine();
-    void closePort();
-    void startRead();
-    void takeFromSystem();
-    void finishRead();
-    void loseDevice(DWORD systemError);
+    void closePort(const QString &why);
+    void armWait();
+    void finishWait();
+    bool takeFromSystem();
+    bool readWaiting(DWORD count);
+    CommError loseDevice(const char *call, DWORD systemError);
+    CommStatus refusal();
     CommStatus writeAll(QByteArrayView bytes);
-    static CommError failure(CommErrorCode code, const QString &detail = {});
 
     HANDLE m_handle = INVALID_HANDLE_VALUE;
-    HANDLE m_readEvent;
-    HANDLE m_writeEvent;
-    OVERLAPPED m_readState = {};
-    QWinEventNotifier *m_readNotifier;
-    bool m_reading = false;
-    QByteArray m_readChunk;
+    // While the port is open; see Win32PortIo for why it may outlive the port.
+    std::unique_ptr<Win32PortIo> m_io;
+    QWinEventNotifier *m_waitNotifier = nullptr;
+    int m_emptyWakeUps = 0; // in a row
+    Win32CommDiagnostics m_diagnostics;
 
-    static constexpr DWORD kBaudRate = 19200;
-    // Twice a byte's time on the line: a pause this long ends a burst of received bytes.
-    static constexpr DWORD kReadIntervalMs = 1;
-    // One read takes what arrived, up to this much; the next read is started at once.
-    static constexpr qsizetype kReadChunk = 64 * 1024;
     // Reading pauses while this much waits unread, so that a flood is held in the system and the
     // sender slowed by the handshake, as on Linux; the next input() starts it again.
     static constexpr qsizetype kMostPerPoll = 512 * 1024;
-    // A byte takes half a millisecond on the line; the system takes it into its queue at once
-    // unless the device holds CTS low. Longer than this and the write counts as refused.
-    static constexpr DWORD kWriteWaitMs = 50;
+    // A request that returns at once, or a cancelled one, that has not ended after this long
+    // never will: the port counts as lost and the request's memory is left to the system.
+    static constexpr DWORD kEndWaitMs = 500;
 };
 
 } // namespace talvor

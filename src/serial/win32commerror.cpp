@@ -34,4 +34,10 @@ CommErrorCode openFailure(DWORD error)
     }
 }
 
+// Windows and Wine (for a pseudo-terminal's modem lines) say ERROR_NOT_SUPPORTED.
+bool isNotSupported(DWORD error)
+{
+    return error == ERROR_NOT_SUPPORTED;
+}
+
 } // namespace talvor

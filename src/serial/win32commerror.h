@@ -14,4 +14,8 @@ QString systemMessage(DWORD error);
 // What opening \\.\COMn failed with, as this program's failure.
 CommErrorCode openFailure(DWORD error);
 
+// Whether a call failed because the port cannot do it (a virtual port without modem lines) rather
+// than because the device is gone.
+bool isNotSupported(DWORD error);
+
 } // namespace talvor

@@ -47,8 +47,8 @@ public:
     CommStatus setHandshaking(int value) override { return set(Handshaking, handshake, value); }
     CommStatus setCommPort(int value) override { return set(CommPort, port, value); }
     void setDevice(const QString &value) override { device = value; }
-    CommResult<bool> rtsEnable() const override { return read(Rts, rts); }
-    CommResult<bool> ctsHolding() const override { return read(Cts, cts); }
+    CommResult<bool> rtsEnable() override { return read(Rts, rts); }
+    CommResult<bool> ctsHolding() override { return read(Cts, cts); }
     CommResult<qint64> inBufferCount() override
     {
         return record(Count) ? CommResult<qint64>(*failure(Count)) : waiting.size();

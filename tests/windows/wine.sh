@@ -25,20 +25,28 @@ new_prefix() {
     cp /usr/share/fonts/truetype/liberation2/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/"
 }
 
-# map_ports COM1_PATH: COM1 is that path; the server is started anew, which makes the links, and
-# they are checked.
+# map_ports COM1_PATH [COM2_PATH...]: COM1 (COM2, ...) is that path; the server is started anew,
+# which makes the links, and they are checked.
 map_ports() {
-    case "$1" in
-    /dev/pts/*) ;;
-    *) fail "no pseudo-terminal to map COM1 to: '$1'" ;;
-    esac
-    "$wine" reg add 'HKLM\Software\Wine\Ports' /v COM1 /d "$1" /f >/dev/null
+    local number=0 path
+    for path in "$@"; do
+        case "$path" in
+        /dev/pts/*) ;;
+        *) fail "no pseudo-terminal to map COM$((number + 1)) to: '$path'" ;;
+        esac
+        number=$((number + 1))
+        "$wine" reg add 'HKLM\Software\Wine\Ports' /v "COM$number" /d "$path" /f >/dev/null
+    done
     "$wineserver" -k 2>/dev/null
     "$wineserver" -w
     # Started by hand, so that what the server prints when it is stopped goes into a file.
     "$wineserver" -p5 2>>"$WINEPREFIX/../wineserver.txt"
     "$wine" reg query 'HKLM\Software\Wine\Ports' >/dev/null
-    [ "$(readlink "$WINEPREFIX/dosdevices/com1")" = "$1" ] || fail "COM1 is not $1"
+    number=0
+    for path in "$@"; do
+        number=$((number + 1))
+        [ "$(readlink "$WINEPREFIX/dosdevices/com$number")" = "$path" ] || fail "COM$number is not $path"
+    done
     check_missing_port
 }
 
