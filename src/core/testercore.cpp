@@ -70,10 +70,8 @@ void TesterCore::showFailure(const CommStatus &error)
 void TesterCore::connectPort(int portNumber, bool rtsCts)
 {
     emit errorLineCleared();
-    // A device lost since the last tick: its last bytes and the loss are shown before the new
-    // connection empties the receive buffer, as the tick would have shown them.
-    if (std::optional<CommError> lost = m_comm->takeDeviceLost())
-        showPoll(runReceivePoll(*m_comm, m_decoder, m_log, std::move(lost)));
+    // Shown before the new connection empties the receive buffer.
+    showDeviceLoss();
     m_decoder.clear();
     const ConnectOutcome outcome = openConnection(*m_comm, portNumber, rtsCts);
     if (outcome.error) {
@@ -90,6 +88,8 @@ void TesterCore::connectPort(int portNumber, bool rtsCts)
 void TesterCore::disconnectPort()
 {
     emit errorLineCleared();
+    // Shown now, and recorded, also when the window is being closed and no tick follows.
+    showDeviceLoss();
     const DisconnectOutcome outcome = closeConnection(*m_comm);
     if (outcome.error) {
         showFailure(outcome.error);
@@ -99,6 +99,12 @@ void TesterCore::disconnectPort()
         emit connectionChanged(false);
         m_recorder.recordEvent(TrafficRecorder::Event::Disconnect);
     }
+}
+
+void TesterCore::showDeviceLoss()
+{
+    if (std::optional<CommError> lost = m_comm->takeDeviceLost())
+        showPoll(runReceivePoll(*m_comm, m_decoder, m_log, std::move(lost)));
 }
 
 void TesterCore::receivePoll()

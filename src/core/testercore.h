@@ -79,6 +79,8 @@ signals:
 private:
     void showFailure(const CommStatus &error);
     void showPoll(const PollOutcome &outcome);
+    // A device lost since the last tick: its last bytes and the loss, as the tick would show them.
+    void showDeviceLoss();
     // Empties the error line; whether the port is open for a byte to go out.
     bool readyToSend();
     void checkFiles();

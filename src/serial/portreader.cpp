@@ -34,6 +34,7 @@ bool PortReader::start(int fd, std::function<void()> lost)
     if (::pipe2(m_stopPipe, O_CLOEXEC) != 0)
         return false;
     m_stopping = false;
+    m_bytesRead = 0;
     m_thread = std::thread([this, fd, lost = std::move(lost)] { run(fd, lost); });
     return true;
 }
@@ -101,6 +102,7 @@ void PortReader::run(int fd, const std::function<void()> &lost)
         if (count > 0) {
             const std::lock_guard lock(m_mutex);
             m_bytes.append(chunk, count);
+            m_bytesRead += count;
         } else if (count < 0 ? errno != EAGAIN && errno != EINTR
                              : (fds[0].revents & (POLLHUP | POLLERR)) != 0) {
             break;

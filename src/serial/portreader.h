@@ -3,6 +3,7 @@
 
 #include <QByteArray>
 
+#include <atomic>
 #include <condition_variable>
 #include <functional>
 #include <mutex>
@@ -32,6 +33,8 @@ public:
     // All bytes read so far, oldest first; they leave the buffer.
     QByteArray take();
     qsizetype size() const;
+    // How many bytes the thread has read since start(), taken or not.
+    qint64 bytesRead() const { return m_bytesRead.load(); }
 
 private:
     void run(int fd, const std::function<void()> &lost);
@@ -45,6 +48,7 @@ private:
     // Guarded by m_mutex:
     QByteArray m_bytes;
     bool m_stopping = false;
+    std::atomic<qint64> m_bytesRead = 0;
 };
 
 } // namespace talvor

@@ -32,6 +32,10 @@ public:
 
     std::optional<CommError> takeDeviceLost() override;
 
+    // How many bytes have left the system since the port was last opened: once a byte is counted
+    // here, a vanishing device can no longer take it away.
+    qint64 bytesReceived() const { return m_reader.bytesRead(); }
+
 private:
     CommStatus openPort();
     CommResult<bool> modemLine(QSerialPort::PinoutSignal line) const;
