@@ -6,6 +6,9 @@
 #   ./setup.sh test                     check the code's format, build and run every test, then
 #                                       build them again with AddressSanitizer and UBSan and run
 #                                       them there
+#   ./setup.sh flaky [CTEST_OPTION...]  build, then run every test (or those that -R names) up to
+#                                       20 times in a row until it fails, two at a time, while a
+#                                       process per core keeps the machine busy
 #   ./setup.sh package                  build the Debian package build/talvor-tester_*.deb
 #   ./setup.sh windows                  build the Windows installer and zip in build-windows/
 #                                       (tools/windows.sh: where the Qt for Windows comes from)
@@ -35,6 +38,19 @@ run_demo() {
     XDG_CONFIG_HOME=$config build/talvor-tester "$@"
 }
 
+# A test that fails once in twenty runs is a defect: every test 20 times, on a machine whose cores
+# a process of ours keeps busy meanwhile.
+run_loaded_repeatedly() {
+    local burners=()
+    for _ in $(seq "$(nproc)"); do
+        sh -c 'while :; do :; done' &
+        burners+=($!)
+    done
+    trap 'kill "${burners[@]}" 2>/dev/null' EXIT
+    QT_QPA_PLATFORM=offscreen ctest --test-dir build --output-on-failure -j2 \
+        --repeat until-fail:20 "$@"
+}
+
 command=${1:-}
 [ $# -gt 0 ] && shift
 case "$command" in
@@ -61,6 +77,11 @@ test)
         QT_QPA_PLATFORM=offscreen ctest --test-dir build-asan --output-on-failure -j"$(nproc)"
     test_windows
     ;;
+flaky)
+    install_missing "${base_packages[@]}" "${package_packages[@]}" "${package_test_packages[@]}"
+    build build
+    run_loaded_repeatedly "$@"
+    ;;
 windows)
     windows_command
     ;;
@@ -69,7 +90,8 @@ package)
     build_package build
     ;;
 *)
-    echo "usage: $0 run [--real] [arguments] | $0 test | $0 package | $0 windows" >&2
+    echo "usage: $0 run [--real] [arguments] | $0 test | $0 flaky [ctest options] |" \
+        "$0 package | $0 windows" >&2
     exit 2
     ;;
 esac

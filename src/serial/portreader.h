@@ -3,7 +3,7 @@
 
 #include <QByteArray>
 
-#include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <functional>
 #include <mutex>
@@ -33,8 +33,12 @@ public:
     // All bytes read so far, oldest first; they leave the buffer.
     QByteArray take();
     qsizetype size() const;
-    // How many bytes the thread has read since start(), taken or not.
-    qint64 bytesRead() const { return m_bytesRead.load(); }
+    // How many bytes the thread has read since start(), taken or not, and when it read last.
+    struct Progress {
+        qint64 bytes = 0;
+        std::chrono::steady_clock::time_point lastRead;
+    };
+    Progress progress() const;
 
 private:
     void run(int fd, const std::function<void()> &lost);
@@ -48,7 +52,7 @@ private:
     // Guarded by m_mutex:
     QByteArray m_bytes;
     bool m_stopping = false;
-    std::atomic<qint64> m_bytesRead = 0;
+    Progress m_progress;
 };
 
 } // namespace talvor

@@ -32,9 +32,9 @@ public:
 
     std::optional<CommError> takeDeviceLost() override;
 
-    // How many bytes have left the system since the port was last opened: once a byte is counted
-    // here, a vanishing device can no longer take it away.
-    qint64 bytesReceived() const { return m_reader.bytesRead(); }
+    // How many bytes have left the system since the port was last opened, and when the last did:
+    // once a byte is counted here, a vanishing device can no longer take it away. Thread-safe.
+    PortReader::Progress readProgress() const { return m_reader.progress(); }
 
 private:
     CommStatus openPort();

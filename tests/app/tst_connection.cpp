@@ -116,9 +116,9 @@ private:
     static bool waitUntilTaken(const QtCommComponent &port, qint64 count)
     {
         const QDeadlineTimer deadline(std::chrono::seconds(20));
-        while (port.bytesReceived() < count && !deadline.hasExpired())
+        while (port.readProgress().bytes < count && !deadline.hasExpired())
             QThread::msleep(1);
-        return port.bytesReceived() == count;
+        return port.readProgress().bytes == count;
     }
     // Waits until the component has closed the port of the vanished device. Only the component's
     // own queued calls run meanwhile, no tick.
