@@ -19,6 +19,7 @@ public:
     CommStatus setPortOpen(bool) override { return {}; }
     CommStatus setHandshaking(int) override { return {}; }
     CommStatus setCommPort(int) override { return {}; }
+    void setDevice(const QString &) override {}
     CommResult<bool> rtsEnable() const override { return true; }
     CommResult<bool> ctsHolding() const override { return true; }
     CommResult<qint64> inBufferCount() override { return m_waiting.size(); }

@@ -1,10 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "commandline.h"
 #include "quitsignals.h"
-#include "settingsstore.h"
 #include "startup.h"
-#include "systemcommcomponent.h"
-#include "writerthreads.h"
 
 #include <QApplication>
 #include <QDir>
@@ -40,16 +37,15 @@ int main(int argc, char *argv[])
     // The desktop entry's id lets a Wayland desktop match the window to its menu entry and icon.
     QApplication::setDesktopFileName(QStringLiteral(TALVOR_APP_ID));
     QApplication::setWindowIcon(programIcon());
-    talvor::SettingsStore settings;
-    const talvor::Program program =
-        talvor::openProgram(talvor::makeSystemCommComponent(), settings, app.arguments().mid(1));
+    const talvor::Program program = talvor::openProgram(app.arguments().mid(1));
     QObject::connect(&quitSignals, &talvor::QuitSignals::received, program.window.get(),
                      &QWidget::close);
     program.window->show();
     const int code = app.exec();
     // The window is closed and the port choice stored by now. A recording or a saved log that is
     // still being written gets a few seconds; a file that takes no data does not hold the end.
-    if (const qint64 unwritten = talvor::writerthreads::finish(kFileWriterGrace); unwritten > 0)
+    if (const qint64 unwritten = talvor::TesterCore::finishFileWriters(kFileWriterGrace);
+        unwritten > 0)
         std::fprintf(stderr,
                      "talvor-tester: %lld Bytes des Mitschnitts oder des Protokolls konnten nicht "
                      "mehr geschrieben werden.\n",

@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "startup.h"
 
+#include "commcomponent.h"
+#include "settingsstore.h"
+
 #include <QCoreApplication>
 #include <QLibraryInfo>
 #include <QTranslator>
@@ -30,17 +33,27 @@ void loadQtGermanTexts()
     }
 }
 
+Program openWindow(std::unique_ptr<TesterCore> core, const QStringList &arguments)
+{
+    loadQtGermanTexts();
+    Program program;
+    program.core = std::move(core);
+    program.window = std::make_unique<MainWindow>(*program.core);
+    program.window->load(portCountFor(arguments));
+    return program;
+}
+
 } // namespace
+
+Program openProgram(const QStringList &arguments)
+{
+    return openWindow(std::make_unique<TesterCore>(), arguments);
+}
 
 Program openProgram(std::unique_ptr<CommComponent> comm, SettingsStore &settings,
                     const QStringList &arguments)
 {
-    loadQtGermanTexts();
-    Program program;
-    program.core = std::make_unique<TesterCore>(std::move(comm), settings);
-    program.window = std::make_unique<MainWindow>(*program.core);
-    program.window->load(portCountFor(arguments));
-    return program;
+    return openWindow(std::make_unique<TesterCore>(std::move(comm), settings), arguments);
 }
 
 } // namespace talvor

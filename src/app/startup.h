@@ -20,6 +20,9 @@ struct Program {
     std::unique_ptr<MainWindow> window;
 };
 
+// On the system's serial port and the user's settings.
+Program openProgram(const QStringList &arguments);
+// On a component and a settings store of the caller's (the tests').
 Program openProgram(std::unique_ptr<CommComponent> comm, SettingsStore &settings,
                     const QStringList &arguments);
 

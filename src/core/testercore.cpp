@@ -2,7 +2,12 @@
 #include "testercore.h"
 
 #include "connection.h"
+#include "logsaver.h"
+#include "receivepoll.h"
 #include "settingsstore.h"
+#include "systemcommcomponent.h"
+#include "trafficrecorder.h"
+#include "writerthreads.h"
 
 namespace talvor {
 
@@ -11,18 +16,27 @@ namespace {
 // How soon a failed write of the recording or the saved log reaches the error line.
 constexpr std::chrono::milliseconds kFileWatchInterval{100};
 
-CommError asCommError(const FileWriteError &error)
+ErrorMessage asMessage(const FileWriteError &error)
 {
     return {FileWriteError::kNumber, error.description};
 }
 
 } // namespace
 
+TesterCore::TesterCore(QObject *parent)
+    : TesterCore(makeSystemCommComponent(), *new SettingsStore, parent)
+{
+    m_ownSettings.reset(&m_settings);
+}
+
 TesterCore::TesterCore(std::unique_ptr<CommComponent> comm, SettingsStore &settings,
                        QObject *parent)
     : QObject(parent)
     , m_comm(std::move(comm))
     , m_settings(settings)
+    , m_ports(settings)
+    , m_recorder(std::make_unique<TrafficRecorder>())
+    , m_logSaver(std::make_unique<LogSaver>())
     , m_timer(this)
     , m_fileWatch(this)
 {
@@ -34,6 +48,21 @@ TesterCore::TesterCore(std::unique_ptr<CommComponent> comm, SettingsStore &setti
 }
 
 TesterCore::~TesterCore() = default;
+
+qint64 TesterCore::finishFileWriters(std::chrono::milliseconds grace)
+{
+    return writerthreads::finish(grace);
+}
+
+bool TesterCore::isRecording() const
+{
+    return m_recorder->isRecording();
+}
+
+QString TesterCore::recordingPath() const
+{
+    return m_recorder->path();
+}
 
 RestoredChoices TesterCore::restoreChoices(int portCount) const
 {
@@ -61,43 +90,35 @@ void TesterCore::stopPolling()
     m_timer.stop();
 }
 
-void TesterCore::showFailure(const CommStatus &error)
-{
-    if (error)
-        emit failed(*error);
-}
-
 void TesterCore::connectPort(int portNumber, bool rtsCts)
 {
-    emit errorLineCleared();
     // Shown before the new connection empties the receive buffer.
     showDeviceLoss();
     m_decoder.clear();
-    const ConnectOutcome outcome = openConnection(*m_comm, portNumber, rtsCts);
+    const ConnectOutcome outcome = openConnection(*m_comm, m_ports, portNumber, rtsCts, m_target);
     if (outcome.error) {
-        showFailure(outcome.error);
+        emit failed(*outcome.error);
         return;
     }
     if (outcome.opened) {
         emit connectionChanged(true);
-        m_recorder.recordEvent(TrafficRecorder::Event::Connect,
-                               QStringLiteral("COM %1").arg(portNumber));
+        m_recorder->recordEvent(TrafficRecorder::Event::Connect,
+                                QStringLiteral("COM %1").arg(portNumber));
     }
 }
 
 void TesterCore::disconnectPort()
 {
-    emit errorLineCleared();
     // Shown now, and recorded, also when the window is being closed and no tick follows.
     showDeviceLoss();
-    const DisconnectOutcome outcome = closeConnection(*m_comm);
+    const DisconnectOutcome outcome = closeConnection(*m_comm, m_ports, m_target);
     if (outcome.error) {
-        showFailure(outcome.error);
+        emit failed(*outcome.error);
         return;
     }
     if (outcome.closed) {
         emit connectionChanged(false);
-        m_recorder.recordEvent(TrafficRecorder::Event::Disconnect);
+        m_recorder->recordEvent(TrafficRecorder::Event::Disconnect);
     }
 }
 
@@ -120,37 +141,42 @@ void TesterCore::showPoll(const PollOutcome &outcome)
     }
     if (outcome.received) {
         emit logChanged();
-        m_recorder.recordReceived(outcome.chunk);
+        m_recorder->recordReceived(outcome.chunk);
     }
     if (!outcome.reports.empty())
         emit reportsReceived(outcome.reports);
     if (outcome.lost) {
         // The component closed a port whose device vanished: say why the link dropped.
-        emit failed(*outcome.lost);
+        emit failed(failureMessage(*outcome.lost, m_target, m_ports));
         emit connectionChanged(false);
-        m_recorder.recordEvent(TrafficRecorder::Event::DeviceLost);
+        m_recorder->recordEvent(TrafficRecorder::Event::DeviceLost);
     }
 }
 
 bool TesterCore::readyToSend()
 {
-    emit errorLineCleared();
     // A closed port sends nothing and is no failure.
     const CommResult<bool> open = m_comm->portOpen();
     if (!open.ok())
-        emit failed(open.error());
+        emit failed(failureMessage(open.error(), m_target, m_ports));
     return open.ok() && open.value();
+}
+
+bool TesterCore::send(quint8 byte)
+{
+    const char data = static_cast<char>(byte);
+    if (const CommStatus error = m_comm->output(QByteArrayView(&data, 1))) {
+        emit failed(failureMessage(*error, m_target, m_ports));
+        return false;
+    }
+    m_recorder->recordSent(QByteArrayView(&data, 1));
+    return true;
 }
 
 void TesterCore::sendCommand(quint8 byte)
 {
-    if (!readyToSend())
-        return;
-    const char data = static_cast<char>(byte);
-    if (const CommStatus error = m_comm->output(QByteArrayView(&data, 1)))
-        emit failed(*error);
-    else
-        m_recorder.recordSent(QByteArrayView(&data, 1));
+    if (readyToSend())
+        send(byte);
 }
 
 void TesterCore::sendTypedByte(quint8 byte, QByteArrayView marker)
@@ -159,12 +185,8 @@ void TesterCore::sendTypedByte(quint8 byte, QByteArrayView marker)
         return;
     // Bytes received so far go into the log before the marker, the answer after it.
     receivePoll();
-    const char data = static_cast<char>(byte);
-    if (const CommStatus error = m_comm->output(QByteArrayView(&data, 1))) {
-        emit failed(*error);
+    if (!send(byte))
         return;
-    }
-    m_recorder.recordSent(QByteArrayView(&data, 1));
     m_log.appendMarker(marker);
     emit logChanged();
     receivePoll();
@@ -174,22 +196,21 @@ void TesterCore::resetData()
 {
     m_log.clear();
     emit logChanged();
-    m_recorder.recordEvent(TrafficRecorder::Event::DisplayReset);
+    m_recorder->recordEvent(TrafficRecorder::Event::DisplayReset);
 }
 
 void TesterCore::startRecording(const QString &path)
 {
-    emit errorLineCleared();
-    m_recorder.start(path);
+    m_recorder->start(path);
     m_fileWatch.start();
     emit recordingChanged(true);
 }
 
 void TesterCore::stopRecording()
 {
-    if (!m_recorder.isRecording())
+    if (!m_recorder->isRecording())
         return;
-    m_recorder.stop();
+    m_recorder->stop();
     emit recordingChanged(false);
     // A write that fails while the last lines go out is still worth telling.
     checkFiles();
@@ -197,22 +218,21 @@ void TesterCore::stopRecording()
 
 void TesterCore::saveLog(const QString &path)
 {
-    emit errorLineCleared();
-    m_logSaver.save(path, m_log.text());
+    m_logSaver->save(path, m_log.text());
     m_fileWatch.start();
 }
 
 void TesterCore::checkFiles()
 {
-    const bool wasRecording = m_recorder.isRecording();
-    if (const FileStatus failure = m_recorder.takeFailure()) {
-        emit failed(asCommError(*failure));
-        if (wasRecording && !m_recorder.isRecording())
+    const bool wasRecording = m_recorder->isRecording();
+    if (const FileStatus failure = m_recorder->takeFailure()) {
+        emit failed(asMessage(*failure));
+        if (wasRecording && !m_recorder->isRecording())
             emit recordingChanged(false);
     }
-    for (const FileWriteError &failure : m_logSaver.takeFailures())
-        emit failed(asCommError(failure));
-    if (!m_recorder.isRecording() && !m_recorder.isFinishing() && !m_logSaver.busy())
+    for (const FileWriteError &failure : m_logSaver->takeFailures())
+        emit failed(asMessage(failure));
+    if (!m_recorder->isRecording() && !m_recorder->isFinishing() && !m_logSaver->busy())
         m_fileWatch.stop();
 }
 

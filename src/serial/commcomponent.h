@@ -9,8 +9,8 @@
 namespace talvor {
 
 // The serial port component MSComm1: the operations that the window's handlers use, each able to
-// fail with a number and a description. The line settings (19200 baud, 8 data bits, no parity,
-// 1 stop bit) are the component's own and never change.
+// fail with a code and the system's detail. The line settings (19200 baud, 8 data bits, no
+// parity, 1 stop bit) are the component's own and never change.
 class CommComponent {
 public:
     enum Handshake : int { NoHandshake = 0, RtsCts = 2 };
@@ -18,10 +18,13 @@ public:
     virtual ~CommComponent() = default;
 
     virtual CommResult<bool> portOpen() const = 0;
-    // true opens the port with the port number and handshake set before; false closes it.
+    // true opens the device set before, for the port number and with the handshake set before;
+    // false closes it.
     virtual CommStatus setPortOpen(bool open) = 0;
     virtual CommStatus setHandshaking(int handshake) = 0;
     virtual CommStatus setCommPort(int port) = 0;
+    // The device that the port number stands for: a path, or on Windows the port's name (COM3).
+    virtual void setDevice(const QString &device) = 0;
 
     virtual CommResult<bool> rtsEnable() const = 0;
     virtual CommResult<bool> ctsHolding() const = 0;

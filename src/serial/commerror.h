@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "portdevice.h"
-
 #include <QString>
 
 #include <optional>
@@ -10,9 +8,10 @@
 
 namespace talvor {
 
-// The failures of the serial port component. The numbers are this program's own and are shown to
-// the user as "Fehler <number> <text>"; README.md lists them. Never renumber an entry: users quote
-// these numbers when they ask for help.
+// What went wrong on the line. The numbers are the ones the user sees as "Fehler <number> ..."
+// (README.md lists them), so never renumber an entry: users quote them when they ask for help.
+// The words around them are the core's; the component only says which failure and, where the
+// system gave one, its own message.
 enum class CommErrorCode : int {
     InvalidPortNumber = 1, // port number 0 or beyond the last port
     DeviceNotFound = 2,    // no device behind the port's path
@@ -26,12 +25,12 @@ enum class CommErrorCode : int {
     OpenFailed = 10,       // the port could not be opened or set up for another reason
     InvalidHandshake = 11, // a handshake other than 0 (none) or 2 (RTS/CTS)
     PathTooLong = 12,      // the device path is too long for the lock file that guards the device
-    // 13 is a file that could not be written (FileWriteError of the recording).
+    // 13 is a file that could not be written (the recording or a saved log).
 };
 
 struct CommError {
-    int number = 0;
-    QString description;
+    CommErrorCode code = CommErrorCode::OpenFailed;
+    QString detail; // the system's own message, where one helps; the handshake value for 11
 
     friend bool operator==(const CommError &, const CommError &) = default;
 };
@@ -60,17 +59,14 @@ private:
 // An operation without a value: empty on success.
 using CommStatus = std::optional<CommError>;
 
-// The German text the user sees for a failure: what happened, on which port and device, and what
-// to do. `port` is the port number, `device` its device path or name (may be empty), `detail` the
-// operating system's own message where one helps.
-CommError makeCommError(CommErrorCode code, int port, const QString &device,
-                        const QString &detail = {});
+// Port numbers run from 1 to 255, as in the port list with /NOPORTLIMIT.
+inline constexpr int kFirstPort = 1;
+inline constexpr int kLastPort = 255;
 
-// Failure 2 for an entry under [Devices] that exists but names no device: which entry, and what is
-// wrong with it.
-CommError unusableEntryError(int port, PortDevice::Entry entry);
-
-// "Fehler <number> <description>", the form in which the error line shows every failure.
-QString errorLineText(const CommError &error);
+// QSerialPort locks a device with a file in /var/lock named "LCK.." and the device's path, without
+// a leading "/dev/" and with '/' as '_'. A file name holds at most 255 bytes on Linux, so a longer
+// path can never be locked and its port never opens. The most bytes the path may have: 255 under
+// /dev/, 250 elsewhere.
+int longestLockablePath(const QString &device);
 
 } // namespace talvor

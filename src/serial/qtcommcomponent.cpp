@@ -1,13 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "qtcommcomponent.h"
 
-#include "portdevice.h"
-
 #include <QFile>
 #include <QFileInfo>
 #include <QSocketNotifier>
-
-#include <utility>
 
 namespace talvor {
 
@@ -60,72 +56,30 @@ QtCommComponent::QtCommComponent(QObject *parent)
     connect(m_port, &QSerialPort::errorOccurred, this, &QtCommComponent::handleError);
 }
 
-CommResult<bool> QtCommComponent::portOpen() const
+bool QtCommComponent::isOpen() const
 {
     return m_port->isOpen();
 }
 
-CommStatus QtCommComponent::setPortOpen(bool open)
+void QtCommComponent::closeDevice()
 {
-    if (open)
-        return openPort();
-    // Closing on purpose drops what was not read, as the port's own buffer would; only the bytes
-    // of a port closed by a lost device are kept for the next read.
-    if (m_port->isOpen()) {
-        m_reader.stop();
-        m_reader.take();
-        m_port->close();
-        m_keptInput.clear();
-    }
-    return {};
+    m_reader.stop();
+    m_reader.take();
+    m_port->close();
 }
 
-CommStatus QtCommComponent::setHandshaking(int handshake)
+CommResult<qint64> QtCommComponent::waitingCount()
 {
-    if (handshake != NoHandshake && handshake != RtsCts)
-        return failure(CommErrorCode::InvalidHandshake, QStringLiteral("Wert %1").arg(handshake));
-    m_handshake = handshake;
-    return {};
+    return m_reader.size();
 }
 
-CommStatus QtCommComponent::setCommPort(int port)
+QByteArray QtCommComponent::takeWaiting()
 {
-    m_commPort = port;
-    return {};
+    return m_reader.take();
 }
 
-CommResult<bool> QtCommComponent::rtsEnable() const
+CommStatus QtCommComponent::write(QByteArrayView bytes)
 {
-    return modemLine(QSerialPort::RequestToSendSignal);
-}
-
-CommResult<bool> QtCommComponent::ctsHolding() const
-{
-    return modemLine(QSerialPort::ClearToSendSignal);
-}
-
-CommResult<qint64> QtCommComponent::inBufferCount()
-{
-    if (m_port->isOpen())
-        return m_reader.size();
-    if (!m_keptInput.isEmpty())
-        return qint64(m_keptInput.size());
-    return failure(CommErrorCode::NotOpen);
-}
-
-CommResult<QByteArray> QtCommComponent::input()
-{
-    if (m_port->isOpen())
-        return m_reader.take();
-    if (!m_keptInput.isEmpty())
-        return std::exchange(m_keptInput, {});
-    return failure(CommErrorCode::NotOpen);
-}
-
-CommStatus QtCommComponent::output(QByteArrayView bytes)
-{
-    if (!m_port->isOpen())
-        return failure(CommErrorCode::NotOpen);
     m_port->clearError();
     // flush() hands the bytes to the driver now, so that a refusal reaches this caller at once.
     // A device that takes no data (output stopped, CTS low under RTS/CTS) refuses with
@@ -137,7 +91,7 @@ CommStatus QtCommComponent::output(QByteArrayView bytes)
         return {};
     // The system's message for the usual refusal ("Resource temporarily unavailable") would only
     // hide the cause that the text names.
-    const CommError error = failure(CommErrorCode::WriteFailed);
+    const CommError error{CommErrorCode::WriteFailed, {}};
     // The refused bytes, and any still waiting in the driver, must not go out later, unasked, when
     // the device takes data again. On a vanished device this fails too and closes the port as lost.
     m_port->clear(QSerialPort::Output);
@@ -147,38 +101,18 @@ CommStatus QtCommComponent::output(QByteArrayView bytes)
     return error;
 }
 
-std::optional<CommError> QtCommComponent::takeDeviceLost()
+CommStatus QtCommComponent::openDevice()
 {
-    return std::exchange(m_deviceLost, std::nullopt);
-}
-
-CommStatus QtCommComponent::openPort()
-{
-    if (m_port->isOpen())
-        return failure(CommErrorCode::AlreadyOpen);
-    m_keptInput.clear();
-    m_deviceLost.reset();
-    m_noModemLines.reset();
-    if (m_commPort < kFirstPort || m_commPort > kLastPort)
-        return failure(CommErrorCode::InvalidPortNumber);
-
-    const PortDevice port = deviceForPort(m_commPort);
-    if (port.entry != PortDevice::Usable)
-        return unusableEntryError(m_commPort, port.entry);
-    const QString &device = port.path;
-    m_port->setPortName(device);
-    m_port->setFlowControl(m_handshake == RtsCts ? QSerialPort::HardwareControl
-                                                 : QSerialPort::NoFlowControl);
+    m_port->setPortName(device());
+    m_port->setFlowControl(rtsCts() ? QSerialPort::HardwareControl : QSerialPort::NoFlowControl);
     m_port->clearError();
     if (!m_port->open(QIODevice::ReadWrite)) {
-        const CommErrorCode code = openFailure(m_port->error(), device);
+        const CommErrorCode code = openFailure(m_port->error(), device());
         const QString detail =
             code == CommErrorCode::OpenFailed ? m_port->errorString() : QString();
         m_port->clearError();
-        return makeCommError(code, m_commPort, device, detail);
+        return CommError{code, detail};
     }
-    m_openPort = m_commPort;
-    m_openDevice = device;
     startReading();
     return {};
 }
@@ -205,27 +139,22 @@ void QtCommComponent::closeLost(int lostOpening)
         return;
     m_reader.stop();
     m_keptInput += m_reader.take();
-    m_deviceLost = failure(CommErrorCode::DeviceLost);
+    m_deviceLost = CommError{CommErrorCode::DeviceLost, {}};
     m_port->close();
 }
 
-CommResult<bool> QtCommComponent::modemLine(QSerialPort::PinoutSignal line) const
+CommResult<CommComponentBase::ModemLines> QtCommComponent::modemLines() const
 {
-    if (!m_port->isOpen())
-        return failure(CommErrorCode::NotOpen);
-    // A port without modem lines does not grow them while it is open; asking again on every poll
-    // would only make the same error anew, twice a poll.
-    if (m_noModemLines)
-        return *m_noModemLines;
     m_port->clearError();
     const QSerialPort::PinoutSignals lines = m_port->pinoutSignals();
     if (m_port->error() == QSerialPort::NoError)
-        return lines.testFlag(line);
+        return ModemLines{lines.testFlag(QSerialPort::RequestToSendSignal),
+                          lines.testFlag(QSerialPort::ClearToSendSignal)};
     if (!m_port->isOpen() && m_deviceLost)
         return *m_deviceLost;
     // A pseudo-terminal has no modem lines (UnsupportedOperationError): only this value is
     // missing, the port itself still works. Cleared so that the next tick starts clean.
-    const CommError error = failure(CommErrorCode::ReadFailed, m_port->errorString());
+    const CommError error{CommErrorCode::ReadFailed, m_port->errorString()};
     if (m_port->error() == QSerialPort::UnsupportedOperationError)
         m_noModemLines = error;
     m_port->clearError();
@@ -241,13 +170,6 @@ void QtCommComponent::handleError(QSerialPort::SerialPortError error)
     if (m_writing || (error != QSerialPort::ResourceError && error != QSerialPort::ReadError))
         return;
     closeLost(m_opening);
-}
-
-CommError QtCommComponent::failure(CommErrorCode code, const QString &detail) const
-{
-    if (m_port->isOpen())
-        return makeCommError(code, m_openPort, m_openDevice, detail);
-    return makeCommError(code, m_commPort, deviceForPort(m_commPort).path, detail);
 }
 
 } // namespace talvor

@@ -38,23 +38,4 @@ QList<SerialDevice> systemSerialDevices();
 QList<SerialDevice> presentSerialDevices();
 void setSerialDeviceLister(SerialDeviceLister lister);
 
-// What a port number stands for now, against the devices present.
-struct PortSummary {
-    enum Presence { Connected, Exists, Absent };
-    QString device;      // the path, or what is wrong with the entry under [Devices]
-    QString description; // "Standard", the device's description, or both
-    Presence presence = Absent;
-};
-PortSummary summarizePort(int port, const QList<SerialDevice> &present);
-
-// "angeschlossen", "vorhanden", "nicht vorhanden".
-QString presenceText(PortSummary::Presence presence);
-
-// "COM 1: /dev/ttyS0 (Standard, nicht vorhanden)".
-QString portSummaryText(int port, const PortSummary &summary);
-
-// The one device plugged in, when the port has no entry under [Devices] and its default is not
-// that device: what "Fehler 2" names for the user to choose.
-std::optional<SerialDevice> soleOtherDevice(int port);
-
 } // namespace talvor

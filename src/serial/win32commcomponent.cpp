@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "win32commcomponent.h"
 
-#include "portdevice.h"
 #include "win32commerror.h"
 
 #include <QWinEventNotifier>
@@ -30,59 +29,18 @@ Win32CommComponent::~Win32CommComponent()
     CloseHandle(m_writeEvent);
 }
 
-CommResult<bool> Win32CommComponent::portOpen() const
+bool Win32CommComponent::isOpen() const
 {
-    return isOpen();
+    return m_handle != INVALID_HANDLE_VALUE;
 }
 
-CommStatus Win32CommComponent::setPortOpen(bool open)
+void Win32CommComponent::closeDevice()
 {
-    if (open)
-        return openPort();
-    // Closing on purpose drops what was not read; only a lost device's last bytes are kept.
-    if (isOpen()) {
-        closePort();
-        m_keptInput.clear();
-    }
-    return {};
+    closePort();
 }
 
-CommStatus Win32CommComponent::setHandshaking(int handshake)
+CommResult<qint64> Win32CommComponent::waitingCount()
 {
-    if (handshake != NoHandshake && handshake != RtsCts)
-        return failure(CommErrorCode::InvalidHandshake, QStringLiteral("Wert %1").arg(handshake));
-    m_handshake = handshake;
-    return {};
-}
-
-CommStatus Win32CommComponent::setCommPort(int port)
-{
-    m_commPort = port;
-    return {};
-}
-
-// The component drives RTS whenever the port is open (on, or by the handshake); where the port
-// has no modem lines at all, that is said instead, as for CTS.
-CommResult<bool> Win32CommComponent::rtsEnable() const
-{
-    const CommResult<DWORD> status = modemStatus();
-    return status.ok() ? CommResult<bool>(true) : CommResult<bool>(status.error());
-}
-
-CommResult<bool> Win32CommComponent::ctsHolding() const
-{
-    const CommResult<DWORD> status = modemStatus();
-    return status.ok() ? CommResult<bool>((status.value() & MS_CTS_ON) != 0)
-                       : CommResult<bool>(status.error());
-}
-
-CommResult<qint64> Win32CommComponent::inBufferCount()
-{
-    if (!isOpen()) {
-        if (!m_keptInput.isEmpty())
-            return qint64(m_keptInput.size());
-        return failure(CommErrorCode::NotOpen);
-    }
     // Bytes the system holds beyond the pending read: only while reading pauses under a flood.
     COMSTAT state = {};
     DWORD errors = 0;
@@ -91,22 +49,17 @@ CommResult<qint64> Win32CommComponent::inBufferCount()
     return qint64(m_keptInput.size()) + state.cbInQue;
 }
 
-CommResult<QByteArray> Win32CommComponent::input()
+QByteArray Win32CommComponent::takeWaiting()
 {
-    if (!isOpen() && m_keptInput.isEmpty())
-        return failure(CommErrorCode::NotOpen);
-    if (isOpen())
-        takeFromSystem();
+    takeFromSystem();
     QByteArray bytes = std::exchange(m_keptInput, {});
     if (isOpen() && !m_reading)
         startRead();
     return bytes;
 }
 
-CommStatus Win32CommComponent::output(QByteArrayView bytes)
+CommStatus Win32CommComponent::write(QByteArrayView bytes)
 {
-    if (!isOpen())
-        return failure(CommErrorCode::NotOpen);
     // Under RTS/CTS a device that holds CTS low takes nothing: refused before anything waits.
     COMSTAT state = {};
     DWORD errors = 0;
@@ -124,21 +77,9 @@ CommStatus Win32CommComponent::output(QByteArrayView bytes)
     return error;
 }
 
-std::optional<CommError> Win32CommComponent::takeDeviceLost()
+CommStatus Win32CommComponent::openDevice()
 {
-    return std::exchange(m_deviceLost, std::nullopt);
-}
-
-CommStatus Win32CommComponent::openPort()
-{
-    if (isOpen())
-        return failure(CommErrorCode::AlreadyOpen);
-    m_keptInput.clear();
-    m_deviceLost.reset();
-    m_noModemLines.reset();
-    if (m_commPort < kFirstPort || m_commPort > kLastPort)
-        return failure(CommErrorCode::InvalidPortNumber);
-    const std::wstring path = L"\\\\.\\COM" + std::to_wstring(m_commPort);
+    const std::wstring path = L"\\\\.\\" + device().toStdWString();
     m_handle = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                            FILE_FLAG_OVERLAPPED, nullptr);
     if (!isOpen()) {
@@ -146,7 +87,6 @@ CommStatus Win32CommComponent::openPort()
         const CommErrorCode code = openFailure(error);
         return failure(code, code == CommErrorCode::OpenFailed ? systemMessage(error) : QString());
     }
-    m_openPort = m_commPort;
     if (CommStatus error = setUpLine()) {
         closePort();
         return error;
@@ -163,7 +103,7 @@ CommStatus Win32CommComponent::setUpLine()
 {
     DCB dcb = {};
     dcb.DCBlength = sizeof dcb;
-    const bool rtsCts = m_handshake == RtsCts;
+    const bool rtsCts = this->rtsCts();
     bool done = GetCommState(m_handle, &dcb);
     dcb.BaudRate = kBaudRate;
     dcb.ByteSize = 8;
@@ -264,16 +204,12 @@ void Win32CommComponent::loseDevice(DWORD systemError)
     closePort();
 }
 
-CommResult<DWORD> Win32CommComponent::modemStatus() const
+// The component drives RTS whenever the port is open (on, or by the handshake).
+CommResult<CommComponentBase::ModemLines> Win32CommComponent::modemLines() const
 {
-    if (!isOpen())
-        return failure(CommErrorCode::NotOpen);
-    // A port without modem lines does not grow them while it is open; asked once.
-    if (m_noModemLines)
-        return *m_noModemLines;
     DWORD status = 0;
     if (GetCommModemStatus(m_handle, &status))
-        return status;
+        return ModemLines{true, (status & MS_CTS_ON) != 0};
     const DWORD error = GetLastError();
     const CommError failed = failure(CommErrorCode::ReadFailed, systemMessage(error));
     if (error == ERROR_NOT_SUPPORTED)
@@ -301,10 +237,9 @@ CommStatus Win32CommComponent::writeAll(QByteArrayView bytes)
     return failure(CommErrorCode::WriteFailed);
 }
 
-CommError Win32CommComponent::failure(CommErrorCode code, const QString &detail) const
+CommError Win32CommComponent::failure(CommErrorCode code, const QString &detail)
 {
-    const int port = isOpen() || code == CommErrorCode::DeviceLost ? m_openPort : m_commPort;
-    return makeCommError(code, port, deviceForPort(port).path, detail);
+    return {code, detail};
 }
 
 } // namespace talvor

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "commcomponent.h"
+#include "commcomponentbase.h"
 
 #include <QObject>
 
@@ -17,39 +17,34 @@ namespace talvor {
 // a QWinEventNotifier, and the bytes move into the component at once, so that nothing is left in
 // the system when the adapter is pulled. A failed read means the device is gone: the port is
 // closed, the bytes kept, and the loss kept for takeDeviceLost().
-class Win32CommComponent : public QObject, public CommComponent {
+class Win32CommComponent : public QObject, public CommComponentBase {
     Q_OBJECT
 
 public:
     explicit Win32CommComponent(QObject *parent = nullptr);
     ~Win32CommComponent() override;
 
-    CommResult<bool> portOpen() const override;
-    CommStatus setPortOpen(bool open) override;
-    CommStatus setHandshaking(int handshake) override;
-    CommStatus setCommPort(int port) override;
-
-    CommResult<bool> rtsEnable() const override;
-    CommResult<bool> ctsHolding() const override;
-    CommResult<qint64> inBufferCount() override;
-    CommResult<QByteArray> input() override;
-    CommStatus output(QByteArrayView bytes) override;
-
-    std::optional<CommError> takeDeviceLost() override;
+protected:
+    bool isOpen() const override;
+    CommStatus openDevice() override;
+    // Waits for the pending read to end, as its buffer is the system's until then.
+    void closeDevice() override;
+    // Refused at once while the device holds CTS low under RTS/CTS; waits kWriteWaitMs at most.
+    CommStatus write(QByteArrayView bytes) override;
+    // Also what the system holds beside the pending read, which the next input() takes.
+    CommResult<qint64> waitingCount() override;
+    QByteArray takeWaiting() override;
+    CommResult<ModemLines> modemLines() const override;
 
 private:
-    bool isOpen() const { return m_handle != INVALID_HANDLE_VALUE; }
-    CommStatus openPort();
     CommStatus setUpLine();
     void closePort();
     void startRead();
     void takeFromSystem();
     void finishRead();
     void loseDevice(DWORD systemError);
-    CommResult<DWORD> modemStatus() const;
     CommStatus writeAll(QByteArrayView bytes);
-    // A failure naming the open port, or the chosen one while the port is closed.
-    CommError failure(CommErrorCode code, const QString &detail = {}) const;
+    static CommError failure(CommErrorCode code, const QString &detail = {});
 
     HANDLE m_handle = INVALID_HANDLE_VALUE;
     HANDLE m_readEvent;
@@ -58,16 +53,7 @@ private:
     QWinEventNotifier *m_readNotifier;
     bool m_reading = false;
     QByteArray m_readChunk;
-    int m_commPort = kDefaultPort;
-    int m_handshake = NoHandshake;
-    int m_openPort = 0;
-    // Bytes read from the port and not yet handed out; after a loss, the last the device sent.
-    QByteArray m_keptInput;
-    std::optional<CommError> m_deviceLost;
-    // Why the open port has no modem lines to read (a virtual port), once that is known.
-    mutable std::optional<CommError> m_noModemLines;
 
-    static constexpr int kDefaultPort = 1;
     static constexpr DWORD kBaudRate = 19200;
     // Twice a byte's time on the line: a pause this long ends a burst of received bytes.
     static constexpr DWORD kReadIntervalMs = 1;

@@ -108,6 +108,8 @@ SettingsStore::SettingsStore()
 
 SettingsEntry SettingsStore::readEntry(const QString &section, const QString &key) const
 {
+    // The user may have edited the file since the program started: read it again if it changed.
+    m_settings.sync();
     const QVariant value = m_settings.value(section + QLatin1Char('/') + key);
     if (!value.isValid())
         return {};

@@ -36,6 +36,7 @@ MainWindow::MainWindow(TesterCore &core, QWidget *parent)
     m_controls = buildControls(this);
     m_controls.RichTextBox1->setLog(&m_core.trafficLog());
     m_recording = new RecordingControl(m_core, this);
+    connect(m_recording, &RecordingControl::writingFile, this, [this] { setErrorLine({}); });
     m_controls.RichTextBox1->appendMenuActions(
         {m_recording->startAction(), m_recording->stopAction(), m_recording->saveLogAction()});
     installPortMenu(m_controls.cmbCOM, [this] { assignPorts(); });
@@ -70,7 +71,6 @@ void MainWindow::connectEvents()
 void MainWindow::connectCore()
 {
     TesterCore *core = &m_core;
-    connect(core, &TesterCore::errorLineCleared, this, [this] { setErrorLine({}); });
     connect(core, &TesterCore::failed, this, &MainWindow::showFailure);
     connect(core, &TesterCore::linesChanged, this,
             [this](const LineStates &lines) { showLineStates(m_controls, lines); });
@@ -96,7 +96,7 @@ void MainWindow::setErrorLine(const QString &text)
     line->resize(std::min(line->sizeHint().width(), room), line->height());
 }
 
-void MainWindow::showFailure(const CommError &error)
+void MainWindow::showFailure(const ErrorMessage &error)
 {
     const QString text = errorLineText(error);
     setErrorLine(text);
@@ -145,11 +145,13 @@ void MainWindow::updateSendButton()
 
 void MainWindow::connectPort()
 {
+    setErrorLine({});
     m_core.connectPort(m_controls.cmbCOM->currentIndex() + 1, m_controls.chkRTSCTS->isChecked());
 }
 
 void MainWindow::disconnectPort()
 {
+    setErrorLine({});
     m_core.disconnectPort();
 }
 
@@ -160,24 +162,28 @@ void MainWindow::saveHandshakeChoice()
 
 void MainWindow::sendInitCommand(int index)
 {
+    setErrorLine({});
     m_summary.expect(initCommandByte(index));
     m_core.sendCommand(initCommandByte(index));
 }
 
 void MainWindow::requestSystemInfo()
 {
+    setErrorLine({});
     m_summary.expect(kSysInfoCommand);
     m_core.sendCommand(kSysInfoCommand);
 }
 
 void MainWindow::programAddress()
 {
+    setErrorLine({});
     m_summary.cancel();
     m_core.sendCommand(programCommandByte(m_controls.cmbDetektor->currentIndex()));
 }
 
 void MainWindow::sendTypedByte()
 {
+    setErrorLine({});
     // A typed 0x60 asks for the system information as "Sys-Info" does.
     m_summary.expect(sendByteValue(tag(m_controls.cmdSend)));
     m_core.sendTypedByte(sendByteValue(tag(m_controls.cmdSend)),
@@ -187,11 +193,11 @@ void MainWindow::sendTypedByte()
 void MainWindow::assignPorts()
 {
     QComboBox *list = m_controls.cmbCOM;
-    auto *dialog =
-        new PortAssignDialog(list->count(), list->currentIndex() + 1, m_connectedPort, this);
+    auto *dialog = new PortAssignDialog(m_core.ports(), list->count(), list->currentIndex() + 1,
+                                        m_connectedPort, this);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     connect(dialog, &PortAssignDialog::assignmentChanged, list,
-            [list] { showPortSummaries(list); });
+            [this, list] { showPortSummaries(list, m_core.ports()); });
     dialog->open();
 }
 

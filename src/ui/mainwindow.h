@@ -10,6 +10,7 @@
 namespace talvor {
 
 class Announcer;
+struct ErrorMessage;
 class RecordingControl;
 class TesterCore;
 
@@ -51,7 +52,7 @@ private:
     void connectCore();
     void unload();
     void showLinkState(bool connected);
-    void showFailure(const CommError &error);
+    void showFailure(const ErrorMessage &error);
     void showRecording(bool on);
 
     TesterCore &m_core;

@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "portassigndialog.h"
 
-#include "portdevice.h"
-
 #include <QBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -37,7 +35,7 @@ QString usbId(const std::optional<quint16> &id)
     return id ? QStringLiteral("%1").arg(*id, 4, 16, QLatin1Char('0')) : QString();
 }
 
-QStringList deviceColumns(const SerialDevice &device)
+QStringList deviceColumns(const AttachedDevice &device)
 {
     return {device.path,         device.description,     device.manufacturer,
             device.serialNumber, usbId(device.vendorId), usbId(device.productId),
@@ -46,16 +44,17 @@ QStringList deviceColumns(const SerialDevice &device)
 
 } // namespace
 
-PortAssignDialog::PortAssignDialog(int portCount, int chosenPort, int connectedPort,
-                                   QWidget *parent)
+PortAssignDialog::PortAssignDialog(PortDirectory &ports, int portCount, int chosenPort,
+                                   int connectedPort, QWidget *parent)
     : QDialog(parent)
+    , m_directory(ports)
     , m_watch(this)
     , m_portCount(portCount)
     , m_connectedPort(connectedPort)
 {
     setWindowTitle(QStringLiteral("Schnittstellen zuordnen"));
     buildLayout();
-    m_present = presentSerialDevices();
+    m_present = m_directory.presentDevices();
     showDevices();
     showPorts();
     m_ports->setCurrentItem(m_ports->topLevelItem(std::clamp(chosenPort, 1, portCount) - 1));
@@ -125,7 +124,7 @@ void PortAssignDialog::showPorts()
         QTreeWidgetItem *row = m_ports->topLevelItem(port - 1);
         if (!row)
             row = new QTreeWidgetItem(m_ports, {QStringLiteral("COM %1").arg(port)});
-        const PortSummary summary = summarizePort(port, m_present);
+        const PortSummary summary = m_directory.summarize(port, m_present);
         row->setText(1, summary.device);
         row->setText(2, summary.description);
         row->setText(3, presenceText(summary.presence));
@@ -138,7 +137,7 @@ void PortAssignDialog::showDevices()
         m_devices->currentItem() ? m_devices->currentItem()->text(0) : QString();
     const QSignalBlocker keepField(m_devices);
     m_devices->clear();
-    for (const SerialDevice &device : m_present) {
+    for (const AttachedDevice &device : m_present) {
         auto *row = new QTreeWidgetItem(m_devices, deviceColumns(device));
         row->setData(0, Qt::UserRole, device.preferredPath());
         if (device.path == current)
@@ -149,7 +148,7 @@ void PortAssignDialog::showDevices()
 
 void PortAssignDialog::watchDevices()
 {
-    QList<SerialDevice> present = presentSerialDevices();
+    QList<AttachedDevice> present = m_directory.presentDevices();
     if (present == m_present)
         return;
     m_present = std::move(present);
@@ -164,7 +163,7 @@ int PortAssignDialog::chosenPort() const
 
 void PortAssignDialog::choosePort()
 {
-    const PortDevice device = deviceForPort(chosenPort());
+    const PortDevice device = m_directory.deviceFor(chosenPort());
     m_device->setText(device.isDefault ? QString() : device.path);
     tell({});
 }
@@ -183,7 +182,7 @@ void PortAssignDialog::assign()
         return tell(QStringLiteral("Zuerst eine Schnittstelle wählen."));
     if (path.isEmpty())
         return tell(QStringLiteral("Ein Gerät wählen oder seinen Pfad eingeben."));
-    assignPortDevice(port, path);
+    m_directory.assign(port, path);
     showPorts();
     tellChange(port, QStringLiteral("COM %1 ist jetzt %2.").arg(port).arg(path));
     emit assignmentChanged();
@@ -194,7 +193,7 @@ void PortAssignDialog::resetToDefault()
     const int port = chosenPort();
     if (port < 1)
         return tell(QStringLiteral("Zuerst eine Schnittstelle wählen."));
-    resetPortDevice(port);
+    m_directory.reset(port);
     m_device->clear();
     showPorts();
     tellChange(port,

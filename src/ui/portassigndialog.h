@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "serialdevices.h"
+#include "portdirectory.h"
 
 #include <QDialog>
 #include <QTimer>
@@ -22,7 +22,8 @@ class PortAssignDialog : public QDialog {
     Q_OBJECT
 public:
     // `chosenPort` is chosen first; `connectedPort` is open now (0: none).
-    PortAssignDialog(int portCount, int chosenPort, int connectedPort, QWidget *parent = nullptr);
+    PortAssignDialog(PortDirectory &ports, int portCount, int chosenPort, int connectedPort,
+                     QWidget *parent = nullptr);
 
     static constexpr std::chrono::milliseconds kWatchInterval{1000};
 
@@ -50,7 +51,8 @@ private:
     QPushButton *m_default;
     QPushButton *m_close;
     QLabel *m_note;
-    QList<SerialDevice> m_present;
+    PortDirectory &m_directory;
+    QList<AttachedDevice> m_present;
     QTimer m_watch;
     int m_portCount;
     int m_connectedPort;

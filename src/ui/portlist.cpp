@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "portlist.h"
 
-#include "serialdevices.h"
+#include "portdirectory.h"
 
 #include <QAbstractItemView>
 #include <QAction>
@@ -24,9 +24,10 @@ const QString kSummaryRefreshName = QStringLiteral("portSummaryRefresh");
 // again by its name: it has no meta-object of its own for findChild to tell it by.
 class SummaryRefresh : public QObject {
 public:
-    explicit SummaryRefresh(QComboBox *list)
+    SummaryRefresh(QComboBox *list, const PortDirectory &ports)
         : QObject(list)
         , m_list(list)
+        , m_ports(ports)
     {
         setObjectName(kSummaryRefreshName);
     }
@@ -35,27 +36,28 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override
     {
         if (event->type() == QEvent::Show)
-            showPortSummaries(m_list);
+            showPortSummaries(m_list, m_ports);
         return QObject::eventFilter(watched, event);
     }
 
 private:
     QComboBox *m_list;
+    const PortDirectory &m_ports;
 };
 
 } // namespace
 
-void showPortSummaries(QComboBox *list)
+void showPortSummaries(QComboBox *list, const PortDirectory &ports)
 {
-    const QList<SerialDevice> present = presentSerialDevices();
+    const QList<AttachedDevice> present = ports.presentDevices();
     for (int i = 0; i < list->count(); ++i) {
-        const QString text = portSummaryText(i + 1, summarizePort(i + 1, present));
+        const QString text = portSummaryText(i + 1, ports.summarize(i + 1, present));
         list->setItemData(i, text, Qt::ToolTipRole);
         list->setItemData(i, text, Qt::AccessibleDescriptionRole);
     }
     showChosenSummary(list);
     if (!list->findChild<QObject *>(kSummaryRefreshName, Qt::FindDirectChildrenOnly)) {
-        list->view()->installEventFilter(new SummaryRefresh(list));
+        list->view()->installEventFilter(new SummaryRefresh(list, ports));
         QObject::connect(list, &QComboBox::currentIndexChanged, list,
                          [list] { showChosenSummary(list); });
     }

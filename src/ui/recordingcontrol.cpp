@@ -70,6 +70,7 @@ void RecordingControl::askAndStart()
         kFileFilter, nullptr, QFileDialog::DontConfirmOverwrite | QFileDialog::DontUseNativeDialog);
     if (path.isEmpty() || (QFileInfo::exists(path) && !confirmAppend(m_window, path)))
         return;
+    emit writingFile();
     m_core.startRecording(path);
 }
 
@@ -79,8 +80,10 @@ void RecordingControl::askAndSaveLog()
         QFileDialog::getSaveFileName(m_window, QStringLiteral("Protokoll speichern unter"),
                                      defaultFileName(QStringLiteral("talvor-protokoll")),
                                      kFileFilter, nullptr, QFileDialog::DontUseNativeDialog);
-    if (!path.isEmpty())
-        m_core.saveLog(path);
+    if (path.isEmpty())
+        return;
+    emit writingFile();
+    m_core.saveLog(path);
 }
 
 void RecordingControl::showRecording(bool on)

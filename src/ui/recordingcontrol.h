@@ -26,6 +26,10 @@ public:
     // "talvor-2026-12-07-140327.txt" in the user's documents folder.
     static QString defaultFileName(const QString &prefix);
 
+signals:
+    // A file is about to be written: the error line's last failure no longer applies.
+    void writingFile();
+
 private:
     void askAndStart();
     void askAndSaveLog();

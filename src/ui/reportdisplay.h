@@ -3,7 +3,8 @@
 
 #include "controls.h"
 
-#include "receivepoll.h"
+#include "linestates.h"
+#include "reportdecoder.h"
 
 #include <QByteArray>
 #include <QString>

@@ -22,7 +22,7 @@ QString captionWithVersion(const QString &designCaption)
 
 namespace {
 
-void fillLists(const Controls &c, int portCount)
+void fillLists(const Controls &c, int portCount, const PortDirectory &ports)
 {
     // Qt's combo box chooses its first entry by itself as soon as it has one; that is no user's
     // choice, so the lists are filled with their signals blocked and the choices made below.
@@ -32,7 +32,7 @@ void fillLists(const Controls &c, int portCount)
     for (int n = 1; n <= kDetectorCount; ++n)
         c.cmbDetektor->addItem(QStringLiteral("Detektor %1").arg(n));
     c.cmbDetektor->setCurrentIndex(0);
-    showPortSummaries(c.cmbCOM);
+    showPortSummaries(c.cmbCOM, ports);
 }
 
 } // namespace
@@ -45,7 +45,7 @@ void MainWindow::load(int portCount)
     updateSendButton();
     setWindowTitle(captionWithVersion(windowTitle()));
 
-    fillLists(c, portCount);
+    fillLists(c, portCount, m_core.ports());
     const RestoredChoices choices = m_core.restoreChoices(portCount);
     {
         const QSignalBlocker blockPorts(c.cmbCOM);

@@ -2,14 +2,8 @@
 // Connect, disconnect, the handshake check box and the port list: the state table on a real
 // pseudo-terminal through the real component, and with a fake component for refusals that a
 // pseudo-terminal cannot produce.
-#include "mainwindow.h"
-#include "qtcommcomponent.h"
-#include "settingsstore.h"
 #include "shape.h"
-#include "startup.h"
-#include "support/fakecomm.h"
-#include "support/ptypair.h"
-#include "support/testsettings.h"
+#include "support/windowtest.h"
 #include "talvorprotocol.h"
 
 #include <QCheckBox>
@@ -28,7 +22,7 @@
 using namespace talvor;
 using test::FakeComm;
 
-class TestConnection : public QObject {
+class TestConnection : public test::WindowTest {
     Q_OBJECT
 
 public:
@@ -37,34 +31,12 @@ public:
     Q_ENUM(UserAction)
 
 private:
-    std::unique_ptr<SettingsStore> m_settings;
-    Program m_program;
-    MainWindow *m_window = nullptr;
-    CommComponent *m_port = nullptr;
-    FakeComm *m_fake = nullptr;
-
-    const Controls &start(std::unique_ptr<CommComponent> comm)
-    {
-        m_port = comm.get();
-        m_settings = std::make_unique<SettingsStore>();
-        m_program = openProgram(std::move(comm), *m_settings, {});
-        m_window = m_program.window.get();
-        return m_window->controls();
-    }
-    const Controls &startFake()
-    {
-        auto fake = std::make_unique<FakeComm>();
-        m_fake = fake.get();
-        return start(std::move(fake));
-    }
-    const Controls &startReal() { return start(std::make_unique<QtCommComponent>()); }
     void choosePort(int position)
     {
         QComboBox *list = m_window->controls().cmbCOM;
         list->setCurrentIndex(position);
         emit list->activated(position);
     }
-    bool portOpen() { return m_port->portOpen().value(); }
     void act(UserAction action, const QString &nextDevice)
     {
         const Controls &c = m_window->controls();
@@ -150,11 +122,7 @@ private:
 
 private slots:
     void init() { test::clearSettings(); }
-    void cleanup()
-    {
-        m_program.window.reset();
-        m_program.core.reset();
-    }
+    void cleanup() { stopProgram(); }
 
     void connectSetsHandshakeAndPort_data()
     {
@@ -205,10 +173,11 @@ private slots:
     void refusedOpenShowsTheFailureAndKeepsSettings()
     {
         const Controls &c = startFake();
-        m_fake->failOn(FakeComm::Open, {10, "COM 1 konnte nicht geöffnet werden."});
+        m_fake->failOn(FakeComm::Open, {CommErrorCode::OpenFailed, "E/A-Fehler"});
         c.cmdOpen->click();
         QCOMPARE(c.lblFehler->text(),
-                 QStringLiteral("Fehler 10 COM 1 konnte nicht geöffnet werden."));
+                 QStringLiteral("Fehler 10 COM 1 (/dev/ttyS0) konnte nicht geöffnet werden. Ist "
+                                "es eine serielle Schnittstelle? (E/A-Fehler)"));
         QVERIFY(!m_fake->open);
         QVERIFY(c.chkRTSCTS->isEnabled());
         QCOMPARE(m_fake->handshake, 2);
@@ -226,9 +195,9 @@ private slots:
     {
         const Controls &c = startFake();
         c.cmdOpen->click();
-        m_fake->failOn(FakeComm::Close, {8, "kaputt"});
+        m_fake->failOn(FakeComm::Close, {CommErrorCode::WriteFailed, {}});
         c.cmdClose->click();
-        QCOMPARE(c.lblFehler->text(), QStringLiteral("Fehler 8 kaputt"));
+        QVERIFY(c.lblFehler->text().startsWith(QStringLiteral("Fehler 8 Senden an COM 1")));
         QVERIFY(!c.chkRTSCTS->isEnabled());
         QVERIFY(m_fake->open);
     }
@@ -236,11 +205,12 @@ private slots:
     void unreadablePortStateIsShown()
     {
         const Controls &c = startFake();
-        m_fake->failOn(FakeComm::PortOpenRead, {7, "Lesen fehlgeschlagen"});
+        m_fake->failOn(FakeComm::PortOpenRead, {CommErrorCode::ReadFailed, {}});
         c.cmdOpen->click();
-        QCOMPARE(c.lblFehler->text(), QStringLiteral("Fehler 7 Lesen fehlgeschlagen"));
+        const QString failure = c.lblFehler->text();
+        QVERIFY2(failure.startsWith(QStringLiteral("Fehler 7 Lesen von COM")), qPrintable(failure));
         c.cmdClose->click();
-        QCOMPARE(c.lblFehler->text(), QStringLiteral("Fehler 7 Lesen fehlgeschlagen"));
+        QCOMPARE(c.lblFehler->text(), failure);
     }
 
     void closedDisconnectOnlyEmptiesTheErrorLine()

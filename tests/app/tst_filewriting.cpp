@@ -2,13 +2,7 @@
 // Files that could hold up the window or end the program: a recording into a FIFO that nobody
 // reads, whose reader stalls or whose reader goes away, and a log saved onto a full disk. The
 // real window, component and pseudo-terminal; the files are real too.
-#include "mainwindow.h"
-#include "qtcommcomponent.h"
-#include "settingsstore.h"
-#include "startup.h"
-#include "support/ptypair.h"
-#include "support/testsettings.h"
-#include "writerthreads.h"
+#include "support/windowtest.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -42,21 +36,15 @@ QByteArray readAll(const QString &path)
 
 Q_DECLARE_METATYPE(Reader)
 
-class TestFileWriting : public QObject {
+class TestFileWriting : public test::WindowTest {
     Q_OBJECT
 
 private:
     QTemporaryDir m_dir;
-    test::PtyPair m_device;
-    std::unique_ptr<SettingsStore> m_settings;
-    Program m_program;
 
     const Controls &openWindow()
     {
-        test::setPortDevice(1, m_device.slavePath());
-        m_settings = std::make_unique<SettingsStore>();
-        m_program = openProgram(std::make_unique<QtCommComponent>(), *m_settings, {});
-        const Controls &c = m_program.window->controls();
+        const Controls &c = startOnDevice();
         c.cmdOpen->click();
         return c;
     }
@@ -64,7 +52,7 @@ private:
     void receive(const Controls &c, int bytes)
     {
         for (int sent = 0; sent < bytes; sent += 1000) {
-            QVERIFY(m_device.writeMaster(kFrame.repeated(200)));
+            QVERIFY(m_device->writeMaster(kFrame.repeated(200)));
             QTest::qWait(10);
         }
         QTRY_COMPARE(c.lblRaw[1]->text(), QString("FC 01 00 05 FF"));
@@ -72,11 +60,7 @@ private:
 
 private slots:
     void init() { test::clearSettings(); }
-    void cleanup()
-    {
-        m_program.window.reset();
-        m_program.core.reset();
-    }
+    void cleanup() { stopProgram(); }
 
     // The window answers and closes at once, the shut-down stores the port choice, and the
     // writer is given a bounded time; a reader that leaves is a write failure, not a signal.
@@ -116,7 +100,7 @@ private slots:
         QVERIFY(clock.elapsed() < 1000);
         QVERIFY(test::settingsFileContents().contains("PortNumber=0"));
         clock.restart();
-        const qint64 unwritten = writerthreads::finish(kWriterBound);
+        const qint64 unwritten = TesterCore::finishFileWriters(kWriterBound);
         QVERIFY(clock.elapsed() < (kWriterBound + 500ms).count());
         QCOMPARE(unwritten > 0, reader != Reader::Leaves);
 
@@ -124,7 +108,7 @@ private slots:
         if (readerFd < 0)
             readerFd = ::open(QFile::encodeName(fifo).constData(), O_RDONLY | O_NONBLOCK);
         ::close(readerFd);
-        QCOMPARE(writerthreads::finish(5s), 0);
+        QCOMPARE(TesterCore::finishFileWriters(5s), 0);
     }
 
     // A log saved whole, or the file that was there stays as it was and the failure is shown.

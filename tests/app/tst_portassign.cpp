@@ -1,14 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The port list's tool tips and the dialog "Schnittstellen zuordnen", driven from the keyboard on
 // the real program with the real settings file and a real pseudo-terminal.
-#include "mainwindow.h"
 #include "portassigndialog.h"
-#include "qtcommcomponent.h"
 #include "serialdevices.h"
-#include "settingsstore.h"
-#include "startup.h"
-#include "support/ptypair.h"
-#include "support/testsettings.h"
+#include "support/windowtest.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -24,25 +19,14 @@
 
 using namespace talvor;
 
-class TestPortAssign : public QObject {
+class TestPortAssign : public test::WindowTest {
     Q_OBJECT
 
 private:
-    std::unique_ptr<SettingsStore> m_settings;
-    Program m_program;
-    CommComponent *m_port = nullptr;
-
     const Controls &start()
     {
-        auto comm = std::make_unique<QtCommComponent>();
-        m_port = comm.get();
-        m_settings = std::make_unique<SettingsStore>();
-        m_program = openProgram(std::move(comm), *m_settings, {});
-        m_program.window->show();
-        m_program.window->activateWindow();
-        if (!QTest::qWaitForWindowActive(m_program.window.get()))
-            qWarning("The window did not become active");
-        return m_program.window->controls();
+        startReal();
+        return showActive();
     }
 
     // Opens the dialog through the port list's context menu, from the keyboard.
@@ -93,8 +77,7 @@ private slots:
     void cleanup()
     {
         setSerialDeviceLister({});
-        m_program.window.reset();
-        m_program.core.reset();
+        stopProgram();
     }
 
     void assignsFromTheKeyboard_data();

@@ -2,15 +2,10 @@
 // What a screen reader user meets in the window: the detector table as a table with a cell
 // cursor, and what happens told without moving the focus. The real window, shown, on a real
 // pseudo-terminal, with Qt's platform accessibility switched on as a screen reader does.
-#include "commerror.h"
 #include "detectortable.h"
 #include "errorline.h"
-#include "mainwindow.h"
-#include "qtcommcomponent.h"
-#include "settingsstore.h"
-#include "startup.h"
-#include "support/ptypair.h"
-#include "support/testsettings.h"
+#include "failuretexts.h"
+#include "support/windowtest.h"
 
 #include <QAccessible>
 #include <QComboBox>
@@ -53,27 +48,17 @@ QStringList names(const QList<QAccessibleInterface *> &interfaces)
 
 } // namespace
 
-class TestScreenReader : public QObject {
+class TestScreenReader : public test::WindowTest {
     Q_OBJECT
 
 private:
-    std::unique_ptr<SettingsStore> m_settings;
-    Program m_program;
-    MainWindow *m_window = nullptr;
-    std::unique_ptr<test::PtyPair> m_device;
-
     // The window shown and active, COM 1 at `path` (a pseudo-terminal if empty).
-    const Controls &start(const QString &path = {})
+    const Controls &startShown(const QString &path = {})
     {
         m_device = std::make_unique<test::PtyPair>();
         test::setPortDevice(1, path.isEmpty() ? m_device->slavePath() : path);
-        m_settings = std::make_unique<SettingsStore>();
-        m_program = openProgram(std::make_unique<QtCommComponent>(), *m_settings, {});
-        m_window = m_program.window.get();
-        m_window->show();
-        m_window->activateWindow();
-        if (!QTest::qWaitForWindowActive(m_window))
-            qFatal("the window did not become active");
+        startReal();
+        showActive();
         QCoreApplication::processEvents();
         g_heard.clear();
         return m_window->controls();
@@ -94,12 +79,7 @@ private slots:
         QAccessible::installUpdateHandler(hear);
     }
     void init() { test::clearSettings(); }
-    void cleanup()
-    {
-        m_program.window.reset();
-        m_program.core.reset();
-        m_device.reset();
-    }
+    void cleanup() { stopProgram(); }
 
     void tableCellsHaveTheirPlace_data()
     {
@@ -128,7 +108,7 @@ private slots:
         QFETCH(QString, name);
         QFETCH(QStringList, columnHeader);
         QFETCH(int, role);
-        const Controls &c = start();
+        const Controls &c = startShown();
         c.cmdOpen->click();
         m_device->writeMaster(report);
         QAccessibleInterface *table = QAccessible::queryAccessibleInterface(c.tblDetektoren);
@@ -170,7 +150,7 @@ private slots:
         QFETCH(int, column);
         QFETCH(QString, name);
         QFETCH(QByteArray, sent);
-        const Controls &c = start();
+        const Controls &c = startShown();
         c.cmdOpen->click();
         c.cmdInit[0]->setFocus(Qt::TabFocusReason);
         press("Tab");
@@ -200,13 +180,15 @@ private slots:
         three = all.left(15);
         for (int i = 0; i < 30; ++i) // within what the pseudo-terminal buffers
             stream += all;
+        SettingsStore settings;
         const QString missing = "/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_" + QString(80, u'7');
         QTest::newRow("connect, disconnect")
             << "" << QStringList{"cmdOpen", "cmdClose"} << QByteArray()
             << QStringList{on + ". Verbindung: getrennt"};
         QTest::newRow("missing device")
             << missing << QStringList{"cmdOpen"} << QByteArray()
-            << QStringList{errorLineText(makeCommError(CommErrorCode::DeviceNotFound, 1, missing))};
+            << QStringList{errorLineText(failureMessage({CommErrorCode::DeviceNotFound, {}},
+                                                        {1, missing}, PortDirectory(settings)))};
         QTest::newRow("every detector") << "" << QStringList{"cmdOpen", "cmdInit(0)"} << all
                                         << QStringList{on, "24 Detektoren gemeldet"};
         QTest::newRow("three detectors") << "" << QStringList{"cmdOpen", "cmdInit(0)"} << three
@@ -224,7 +206,7 @@ private slots:
         QFETCH(QStringList, buttons);
         QFETCH(QByteArray, answer);
         QFETCH(QStringList, heard);
-        start(device);
+        startShown(device);
         for (const QString &button : buttons)
             m_window->findChild<QPushButton *>(button)->click();
         m_device->writeMaster(answer);
@@ -249,7 +231,7 @@ private slots:
         QFETCH(QString, list);
         QFETCH(bool, focused);
         QFETCH(QStringList, heard);
-        start();
+        startShown();
         auto *box = m_window->findChild<QComboBox *>(list);
         (focused ? static_cast<QWidget *>(box) : m_window->controls().cmdInfo)
             ->setFocus(Qt::TabFocusReason);

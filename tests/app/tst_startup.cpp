@@ -1,11 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Start-up and shut-down against the real settings file of this test process (CTest points
 // XDG_CONFIG_HOME at a folder of its own).
-#include "mainwindow.h"
-#include "settingsstore.h"
-#include "startup.h"
-#include "support/fakecomm.h"
-#include "support/testsettings.h"
+#include "support/windowtest.h"
 #include "trafficlogview.h"
 
 #include <QCheckBox>
@@ -56,32 +52,19 @@ QVariant stored(const QString &key)
 
 } // namespace
 
-class TestStartup : public QObject {
+class TestStartup : public test::WindowTest {
     Q_OBJECT
 
 private:
-    std::unique_ptr<SettingsStore> m_settings;
-    Program m_program;
-    MainWindow *m_window = nullptr;
-    test::FakeComm *m_comm = nullptr;
-
     MainWindow &start(const QStringList &arguments = {})
     {
-        auto comm = std::make_unique<test::FakeComm>();
-        m_comm = comm.get();
-        m_settings = std::make_unique<SettingsStore>();
-        m_program = openProgram(std::move(comm), *m_settings, arguments);
-        m_window = m_program.window.get();
+        startFake(false, arguments);
         return *m_window;
     }
 
 private slots:
     void init() { test::clearSettings(); }
-    void cleanup()
-    {
-        m_program.window.reset();
-        m_program.core.reset();
-    }
+    void cleanup() { stopProgram(); }
 
     void freshStartShowsAReadyWindow()
     {
@@ -110,7 +93,7 @@ private slots:
         for (QLabel *l : {c.lblSysRaw, c.lblSW, c.lblHW, c.lblSN})
             QCOMPARE(l->text(), QString());
         QVERIFY(m_program.core->findChild<QTimer *>(QStringLiteral("Timer1"))->isActive());
-        QVERIFY(!m_comm->open);
+        QVERIFY(!m_fake->open);
         // The check box was checked by the start-up: that change is remembered at once.
         QCOMPARE(stored("RTSCTS").toString(), QStringLiteral("1"));
         QVERIFY(!stored("PortNumber").isValid());
@@ -206,11 +189,11 @@ private slots:
     {
         const Controls &c = start().controls();
         c.cmbCOM->setCurrentIndex(6);
-        m_comm->open = true;
+        m_fake->open = true;
         c.chkRTSCTS->setEnabled(false);
         QVERIFY(m_window->close());
         QCOMPARE(stored("PortNumber").toString(), QStringLiteral("6"));
-        QVERIFY(!m_comm->open);
+        QVERIFY(!m_fake->open);
         QVERIFY(c.chkRTSCTS->isEnabled());
         // The next start chooses it again.
         QCOMPARE(start().controls().cmbCOM->currentText(), QStringLiteral("COM 7"));
@@ -315,8 +298,7 @@ private slots:
         clock.start();
         QVERIFY(m_window->close());
         QVERIFY(clock.elapsed() < 2000);
-        m_program.window.reset();
-        m_program.core.reset();
+        stopProgram();
         m_settings.reset();
         QVERIFY(QDir(file).removeRecursively());
     }

@@ -3,15 +3,9 @@
 // German, lists that a stray wheel turn does not change, Enter on the focused button, an error
 // line that stays readable with long device paths, and what every control tells assistive
 // technology. The real window, connected to a real pseudo-terminal where a connection matters.
-#include "commerror.h"
-#include "mainwindow.h"
-#include "qtcommcomponent.h"
-#include "settingsstore.h"
+#include "failuretexts.h"
 #include "shape.h"
-#include "startup.h"
-#include "support/fakecomm.h"
-#include "support/ptypair.h"
-#include "support/testsettings.h"
+#include "support/windowtest.h"
 
 #include <QAccessible>
 #include <QComboBox>
@@ -40,35 +34,15 @@ void collect(QAccessibleInterface *root, QHash<QString, QAccessibleInterface *> 
 
 } // namespace
 
-class TestWindowAccess : public QObject {
+class TestWindowAccess : public test::WindowTest {
     Q_OBJECT
 
 private:
-    std::unique_ptr<SettingsStore> m_settings;
-    Program m_program;
-    MainWindow *m_window = nullptr;
-    CommComponent *m_port = nullptr;
-    std::unique_ptr<test::PtyPair> m_device;
-
-    const Controls &start(std::unique_ptr<CommComponent> comm)
-    {
-        m_port = comm.get();
-        m_settings = std::make_unique<SettingsStore>();
-        m_program = openProgram(std::move(comm), *m_settings, {});
-        m_window = m_program.window.get();
-        return m_window->controls();
-    }
     // The window shown and active, COM 1 a pseudo-terminal.
     const Controls &startShown()
     {
-        m_device = std::make_unique<test::PtyPair>();
-        test::setPortDevice(1, m_device->slavePath());
-        const Controls &c = start(std::make_unique<QtCommComponent>());
-        m_window->show();
-        m_window->activateWindow();
-        if (!QTest::qWaitForWindowActive(m_window))
-            qFatal("the window did not become active");
-        return c;
+        startOnDevice();
+        return showActive();
     }
     // Every control by its objectName, as a screen reader reaches it from the window.
     QHash<QString, QAccessibleInterface *> accessibleTree()
@@ -77,7 +51,6 @@ private:
         collect(accessible(m_window), tree);
         return tree;
     }
-    bool portOpen() { return m_port->portOpen().value(); }
     QAccessibleInterface *accessible(QWidget *w)
     {
         return QAccessible::queryAccessibleInterface(w);
@@ -87,12 +60,7 @@ private slots:
     // The program's Qt texts do not follow the system's language.
     void initTestCase() { QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates)); }
     void init() { test::clearSettings(); }
-    void cleanup()
-    {
-        m_program.window.reset();
-        m_program.core.reset();
-        m_device.reset();
-    }
+    void cleanup() { stopProgram(); }
 
     void qtTextsAreGerman()
     {
@@ -190,7 +158,8 @@ private slots:
         QFETCH(bool, shortened);
         test::setPortDevice(1, path);
         const Controls &c = start(std::make_unique<QtCommComponent>());
-        const QString full = errorLineText(makeCommError(CommErrorCode(code), 1, path));
+        const QString full = errorLineText(
+            failureMessage({CommErrorCode(code), {}}, {1, path}, m_program.core->ports()));
         if (code == int(CommErrorCode::DeviceNotFound))
             c.cmdOpen->click(); // the real failure of a missing device
         else

@@ -24,8 +24,7 @@ struct Told {
         auto say = [this](const QString &what) {
             said << what;
         };
-        QObject::connect(&core, &TesterCore::errorLineCleared, [=] { say("cleared"); });
-        QObject::connect(&core, &TesterCore::failed, [=](const CommError &e) {
+        QObject::connect(&core, &TesterCore::failed, [=](const ErrorMessage &e) {
             say(QStringLiteral("failed %1").arg(e.number));
         });
         QObject::connect(&core, &TesterCore::linesChanged, [=](const LineStates &l) {
@@ -62,36 +61,35 @@ private slots:
         QTest::addColumn<QByteArray>("log");
         const QByteArray none;
         const QByteArray report = QByteArray::fromHex("FE0301FF");
-        const QString c = "cleared";
         // clang-format off
         QTest::newRow("connect") << Step::Connect << false << -1 << none << false
-            << QStringList{c, "link 1"} << none << none;
+            << QStringList{"link 1"} << none << none;
         QTest::newRow("connect refused") << Step::Connect << false << int(FakeComm::Open) << none
-            << false << QStringList{c, "failed 8"} << none << none;
+            << false << QStringList{"failed 8"} << none << none;
         QTest::newRow("connect while open") << Step::Connect << true << -1 << none << false
-            << QStringList{c} << none << none;
+            << QStringList{} << none << none;
         QTest::newRow("disconnect") << Step::Disconnect << true << -1 << none << false
-            << QStringList{c, "link 0"} << none << none;
+            << QStringList{"link 0"} << none << none;
         QTest::newRow("poll") << Step::Poll << true << -1 << report << false
             << QStringList{"lines 100", "log", "reports 1"} << none << QByteArray("FE 03 01 FF ");
         QTest::newRow("poll after a loss") << Step::Poll << false << -1 << report << true
             << QStringList{"lines 000", "log", "reports 1", "failed 9", "link 0"} << none
             << QByteArray("FE 03 01 FF ");
         QTest::newRow("command") << Step::Command << true << -1 << none << false
-            << QStringList{c} << QByteArray("\x20") << none;
+            << QStringList{} << QByteArray("\x20") << none;
         QTest::newRow("command, port closed") << Step::Command << false << -1 << none << false
-            << QStringList{c} << none << none;
+            << QStringList{} << none << none;
         QTest::newRow("command refused") << Step::Command << true << int(FakeComm::Output) << none
-            << false << QStringList{c, "failed 8"} << none << none;
+            << false << QStringList{"failed 8"} << none << none;
         QTest::newRow("typed byte") << Step::TypedByte << true << -1 << report << false
-            << QStringList{c, "lines 100", "log", "reports 1", "log"} << QByteArray("\x60")
+            << QStringList{"lines 100", "log", "reports 1", "log"} << QByteArray("\x60")
             << QByteArray("FE 03 01 FF \r\n\r\n0x60->");
         QTest::newRow("typed byte, port closed") << Step::TypedByte << false << -1 << report
-            << false << QStringList{c} << none << none;
+            << false << QStringList{} << none << none;
         QTest::newRow("reset") << Step::Reset << true << -1 << none << false
             << QStringList{"log"} << none << none;
         QTest::newRow("recording into a missing folder") << Step::RecordIntoNowhere << true << -1
-            << none << false << QStringList{c, "recording 1", "failed 13", "recording 0"} << none << none;
+            << none << false << QStringList{"recording 1", "failed 13", "recording 0"} << none << none;
         // clang-format on
     }
 
@@ -110,9 +108,9 @@ private slots:
         fake.open = open;
         fake.waiting = waiting;
         if (lost)
-            fake.lost = CommError{9, "weg"};
+            fake.lost = CommError{CommErrorCode::DeviceLost, "weg"};
         if (failing >= 0)
-            fake.failOn(FakeComm::Op(failing), {8, "nein"});
+            fake.failOn(FakeComm::Op(failing), {CommErrorCode::WriteFailed, "nein"});
         SettingsStore settings;
         TesterCore core(std::move(owned), settings);
         const Told toldByCore(core);
@@ -143,6 +141,47 @@ private slots:
         QTRY_COMPARE(toldByCore.said, told);
         QCOMPARE(fake.sent, sent);
         QCOMPARE(core.trafficLog().text(), log);
+    }
+
+    // "Verbinden" opens the device that the port number stands for, and never another one.
+    void connectOpensTheAssignedDevice_data()
+    {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QString>("device"); // what the component was told to open
+        QTest::addColumn<int>("failure");
+        QTest::addColumn<QString>("named");
+        QTest::newRow("default") << QByteArray() << "/dev/ttyS2" << 0 << QString();
+        QTest::newRow("assigned") << QByteArray("[Devices]\nCOM3=/dev/ttyUSB1\n") << "/dev/ttyUSB1"
+                                  << 0 << QString();
+        QTest::newRow("empty entry") << QByteArray("[Devices]\nCOM3=\n") << QString() << 2
+                                     << "COM3= unter [Devices] in MOXT.conf ist leer";
+        QTest::newRow("not UTF-8") << QByteArray("[Devices]\nCOM3=/dev/tty\xE4\n") << QString() << 2
+                                   << "ist kein gültiger Text (UTF-8)";
+    }
+
+    void connectOpensTheAssignedDevice()
+    {
+        QFETCH(QByteArray, file);
+        QFETCH(QString, device);
+        QFETCH(int, failure);
+        QFETCH(QString, named);
+        test::writeSettingsFile(file);
+        auto owned = std::make_unique<FakeComm>();
+        FakeComm &fake = *owned;
+        SettingsStore settings;
+        TesterCore core(std::move(owned), settings);
+        QList<ErrorMessage> failures;
+        connect(&core, &TesterCore::failed, this,
+                [&](const ErrorMessage &error) { failures << error; });
+        core.connectPort(3, false);
+        QCOMPARE(fake.device, device);
+        QCOMPARE(fake.open, failure == 0);
+        QCOMPARE(failures.size(), failure ? 1 : 0);
+        if (failure) {
+            QCOMPARE(failures.front().number, failure);
+            QVERIFY2(failures.front().description.contains(named),
+                     qPrintable(failures.front().description));
+        }
     }
 
     void pollsEvery50msOnceStarted()

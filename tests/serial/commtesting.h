@@ -3,7 +3,6 @@
 
 #include "qtcommcomponent.h"
 #include "support/ptypair.h"
-#include "support/testsettings.h"
 
 #include <QTest>
 
@@ -11,16 +10,21 @@ namespace talvor::test {
 
 inline constexpr int kPort = 7;
 
+inline int codeOf(const CommStatus &status)
+{
+    return status ? int(status->code) : 0;
+}
+
 template <typename T> CommStatus failureOf(const CommResult<T> &result)
 {
     return result.ok() ? CommStatus() : CommStatus(result.error());
 }
 
-// Points port `port` at the slave of `pty` and opens it there.
+// Opens port `port` on the slave of `pty`.
 inline CommStatus openOn(QtCommComponent &component, const PtyPair &pty, int port = kPort)
 {
-    setPortDevice(port, pty.slavePath());
     component.setCommPort(port);
+    component.setDevice(pty.slavePath());
     return component.setPortOpen(true);
 }
 

@@ -33,7 +33,6 @@ class TestCommTraffic : public QObject {
     Q_OBJECT
 
 private slots:
-    void initTestCase() { isolateSettings(m_configHome); }
     void bytesPassUnchanged_data();
     void bytesPassUnchanged();
     void laterBytesComeWithNextRead();
@@ -46,7 +45,6 @@ private slots:
     void modemLinesOnPty();
 
 private:
-    QTemporaryDir m_configHome;
 };
 
 void TestCommTraffic::bytesPassUnchanged_data()
@@ -136,16 +134,15 @@ void TestCommTraffic::deviceLostClosesPort()
 
     pty.closeMaster();
     if (byWrite)
-        QCOMPARE(component.output("\x60").value_or(CommError()).number, 9);
+        QCOMPARE(codeOf(component.output("\x60")), 9);
     QTest::qWait(100); // two ticks at most
     QCOMPARE(component.portOpen().value(), false);
 
     const std::optional<CommError> lost = component.takeDeviceLost();
     QVERIFY(lost);
-    QCOMPARE(lost->number, 9);
-    QVERIFY2(lost->description.contains(pty.slavePath()), qPrintable(lost->description));
+    QCOMPARE(int(lost->code), 9);
     QCOMPARE(component.takeDeviceLost(), std::nullopt);
-    QCOMPARE(component.input().error().number, 6);
+    QCOMPARE(int(component.input().error().code), 6);
 }
 
 void TestCommTraffic::deviceLostKeepsReceivedBytes()
@@ -162,7 +159,7 @@ void TestCommTraffic::deviceLostKeepsReceivedBytes()
     QCOMPARE(component.portOpen().value(), false);
     QCOMPARE(component.inBufferCount().value(), report.size());
     QCOMPARE(component.input().value(), report);
-    QCOMPARE(component.input().error().number, 6);
+    QCOMPARE(int(component.input().error().code), 6);
 }
 
 void TestCommTraffic::deviceLostDoesNotSpin()
@@ -214,10 +211,8 @@ void TestCommTraffic::modemLinesOnPty()
         const CommResult<bool> cts = component.ctsHolding();
         QVERIFY(!rts.ok());
         QVERIFY(!cts.ok());
-        QCOMPARE(rts.error().number, 7);
-        QCOMPARE(cts.error().number, 7);
-        QVERIFY2(rts.error().description.contains(pty.slavePath()),
-                 qPrintable(rts.error().description));
+        QCOMPARE(int(rts.error().code), 7);
+        QCOMPARE(int(cts.error().code), 7);
         QTest::qWait(5);
     }
     QCOMPARE(component.portOpen().value(), true);

@@ -37,27 +37,22 @@ private slots:
 private:
     QString linkOfLength(const QString &target, int length) const;
 
-    QTemporaryDir m_configHome;
+    QTemporaryDir m_links;
     PtyPair m_device;
 };
 
 void TestQtCommComponent::initTestCase()
 {
-    // permissionDenied opens the device as user nobody, who must still read the port's entry:
-    // this test keeps its settings in a folder that anybody may enter, wherever the build lies.
-    qputenv("XDG_CONFIG_HOME", m_configHome.path().toLocal8Bit());
-    const QString settingsDir = m_configHome.filePath(QStringLiteral("MOXT"));
-    QVERIFY(QDir().mkpath(settingsDir));
-    for (const QString &dir : {m_configHome.path(), settingsDir})
-        QVERIFY(QFile::setPermissions(dir, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
-                                               QFile::ReadGroup | QFile::ExeGroup |
-                                               QFile::ReadOther | QFile::ExeOther));
+    // The links of the long paths lie in a folder that any user may enter.
+    QVERIFY(QFile::setPermissions(
+        m_links.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadGroup |
+                            QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther));
 }
 
 // A link to `target` whose path has exactly `length` bytes.
 QString TestQtCommComponent::linkOfLength(const QString &target, int length) const
 {
-    QString path = m_configHome.filePath(QStringLiteral("long%1").arg(length));
+    QString path = m_links.filePath(QStringLiteral("long%1").arg(length));
     while (length - path.size() > 120)
         path += QLatin1Char('/') + QString(100, QLatin1Char('d'));
     if (!QDir().mkpath(path))
@@ -106,7 +101,7 @@ void TestQtCommComponent::lineSettings()
     QtCommComponent component;
     QCOMPARE(component.setHandshaking(CommComponent::RtsCts), CommStatus());
     const CommStatus set = component.setHandshaking(handshake);
-    QCOMPARE(set ? set->number : 0, failure);
+    QCOMPARE(codeOf(set), failure);
     QCOMPARE(openOn(component, pty), CommStatus());
 
     termios tio{};
@@ -136,54 +131,32 @@ void TestQtCommComponent::invalidPortNumber()
     QCOMPARE(component.setCommPort(port), CommStatus());
     const CommStatus failed = component.setPortOpen(true);
     QVERIFY(failed);
-    QCOMPARE(failed->number, 1);
-    QVERIFY2(failed->description.contains(QString::number(port)), qPrintable(failed->description));
+    QCOMPARE(codeOf(failed), 1);
     QCOMPARE(component.portOpen().value(), false);
 }
 
 void TestQtCommComponent::deviceNotOpened_data()
 {
-    QTest::addColumn<int>("port");
-    QTest::addColumn<QByteArray>("entry"); // the port's line under [Devices]; null: none
-    QTest::addColumn<int>("failure");      // 0: opens
-    QTest::addColumn<QStringList>("named");
+    QTest::addColumn<QString>("device");
+    QTest::addColumn<int>("failure"); // 0: opens
 
-    const QString gone = m_configHome.filePath(QStringLiteral("ttyUSB9"));
-    QTest::newRow("configured adapter unplugged")
-        << 9 << gone.toLocal8Bit() << 2 << QStringList{gone};
-    QTest::newRow("default path") << 200 << QByteArray() << 2 << QStringList{"/dev/ttyS199"};
-    // An entry that names no device opens nothing, least of all /dev/ttyS3.
-    QTest::newRow("empty entry") << 4 << QByteArray("") << 2 << QStringList{"COM4=", "leer"};
-    QTest::newRow("blanks only") << 4 << QByteArray("  \t") << 2 << QStringList{"COM4=", "leer"};
-    QTest::newRow("not UTF-8") << 4 << QByteArray("/dev/tty\xE4") << 2
-                               << QStringList{"COM4=", "UTF-8"};
+    QTest::newRow("adapter unplugged") << m_links.filePath(QStringLiteral("ttyUSB9")) << 2;
+    QTest::newRow("port without hardware") << "/dev/ttyS199" << 2;
     // QSerialPort names its lock file "LCK.." and the path: one byte more than a file name holds.
-    const QString tooLong = linkOfLength(m_device.slavePath(), 251);
-    QTest::newRow("path too long to lock")
-        << 5 << tooLong.toLocal8Bit() << 12 << QStringList{"(251 Byte, höchstens 250)", "COM5="};
-    const QString longest = linkOfLength(m_device.slavePath(), 250);
-    QTest::newRow("longest path") << 5 << longest.toLocal8Bit() << 0 << QStringList();
+    QTest::newRow("path too long to lock") << linkOfLength(m_device.slavePath(), 251) << 12;
+    QTest::newRow("longest path") << linkOfLength(m_device.slavePath(), 250) << 0;
 }
 
 void TestQtCommComponent::deviceNotOpened()
 {
-    QFETCH(int, port);
-    QFETCH(QByteArray, entry);
+    QFETCH(QString, device);
     QFETCH(int, failure);
-    QFETCH(QStringList, named);
 
-    writeSettingsFile(entry.isNull()
-                          ? QByteArray()
-                          : "[Devices]\nCOM" + QByteArray::number(port) + '=' + entry + '\n');
     QtCommComponent component;
-    component.setCommPort(port);
+    component.setDevice(device);
     const CommStatus failed = component.setPortOpen(true);
-    QCOMPARE(failed ? failed->number : 0, failure);
+    QCOMPARE(codeOf(failed), failure);
     QCOMPARE(component.portOpen().value(), !failed);
-    if (!failed)
-        return;
-    for (const QString &text : named + QStringList{QStringLiteral("COM %1").arg(port)})
-        QVERIFY2(failed->description.contains(text), qPrintable(failed->description));
 }
 
 void TestQtCommComponent::permissionDenied()
@@ -206,10 +179,7 @@ void TestQtCommComponent::permissionDenied()
     QtCommComponent component;
     const CommStatus failed = openOn(component, pty);
     QVERIFY(failed);
-    QCOMPARE(failed->number, 3);
-    QVERIFY2(failed->description.contains(pty.slavePath()), qPrintable(failed->description));
-    QVERIFY2(failed->description.contains(QStringLiteral("dialout")),
-             qPrintable(failed->description));
+    QCOMPARE(codeOf(failed), 3);
     QCOMPARE(component.portOpen().value(), false);
 }
 
@@ -222,8 +192,7 @@ void TestQtCommComponent::busyDevice()
 
     const CommStatus failed = openOn(second, pty);
     QVERIFY(failed);
-    QCOMPARE(failed->number, 4);
-    QVERIFY2(failed->description.contains(pty.slavePath()), qPrintable(failed->description));
+    QCOMPARE(codeOf(failed), 4);
     QCOMPARE(second.portOpen().value(), false);
     QCOMPARE(first.portOpen().value(), true);
 
@@ -239,7 +208,7 @@ void TestQtCommComponent::openTwice()
 
     const CommStatus failed = component.setPortOpen(true);
     QVERIFY(failed);
-    QCOMPARE(failed->number, 5);
+    QCOMPARE(codeOf(failed), 5);
     QCOMPARE(component.portOpen().value(), true);
     QCOMPARE(component.output("A"), CommStatus());
     QCOMPARE(pty.readMaster(1), QByteArray("A"));
@@ -272,8 +241,7 @@ void TestQtCommComponent::closedPortOperations()
 
     const CommStatus failed = operation(component);
     QVERIFY(failed);
-    QCOMPARE(failed->number, 6);
-    QVERIFY2(failed->description.contains(pty.slavePath()), qPrintable(failed->description));
+    QCOMPARE(codeOf(failed), 6);
     QCOMPARE(component.takeDeviceLost(), std::nullopt);
 }
 

@@ -23,6 +23,7 @@ public:
     bool cts = false;
     int handshake = -1;
     int port = -1;
+    QString device;
     QByteArray waiting;
     QByteArray sent;
     std::optional<CommError> lost;
@@ -45,6 +46,7 @@ public:
     }
     CommStatus setHandshaking(int value) override { return set(Handshaking, handshake, value); }
     CommStatus setCommPort(int value) override { return set(CommPort, port, value); }
+    void setDevice(const QString &value) override { device = value; }
     CommResult<bool> rtsEnable() const override { return read(Rts, rts); }
     CommResult<bool> ctsHolding() const override { return read(Cts, cts); }
     CommResult<qint64> inBufferCount() override

@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSettings>
 #include <QString>
 #include <QTemporaryDir>
@@ -47,6 +49,7 @@ inline void writeSettingsFile(const QByteArray &contents)
     QFile file(QSettings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("MOXT"),
                          QStringLiteral("MOXT"))
                    .fileName());
+    QDir().mkpath(QFileInfo(file).path());
     if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
         file.write(contents);
 }

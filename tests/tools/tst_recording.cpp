@@ -2,14 +2,9 @@
 // Recording on the real parts: the tester (offscreen, real window and component) records what
 // talvor-sim or a pseudo-terminal sends and what its buttons send, the recording replays through
 // talvor-sim into another window, and a disk that goes away or fills up ends the recording only.
-#include "mainwindow.h"
-#include "qtcommcomponent.h"
 #include "recordingcontrol.h"
-#include "settingsstore.h"
-#include "startup.h"
-#include "support/ptypair.h"
 #include "support/simulator.h"
-#include "support/testsettings.h"
+#include "support/windowtest.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -101,15 +96,12 @@ enum class Fault { FolderMovedAway, DiskFull };
 
 Q_DECLARE_METATYPE(Fault)
 
-class TestRecording : public QObject {
+class TestRecording : public test::WindowTest {
     Q_OBJECT
 
 private:
     QTemporaryDir m_dir;
     QProcess m_sim;
-    std::unique_ptr<SettingsStore> m_settings;
-    Program m_program;
-    MainWindow *m_window = nullptr;
     QStringList m_shown; // by the recorded run, for the replay
     QByteArray m_log;
 
@@ -129,19 +121,12 @@ private:
         test::startSimulatorOnCom1(m_sim, TALVOR_SIM_PATH, QStringList{"--seed", "7"} + arguments);
     }
 
-    const Controls &openWindow()
-    {
-        m_settings = std::make_unique<SettingsStore>();
-        m_program = openProgram(std::make_unique<QtCommComponent>(), *m_settings, {});
-        m_window = m_program.window.get();
-        return m_window->controls();
-    }
+    const Controls &openWindow() { return startReal(); }
 
 private slots:
     void cleanup()
     {
-        m_program.window.reset();
-        m_program.core.reset();
+        stopProgram();
         m_sim.terminate();
         m_sim.waitForFinished(5000);
     }

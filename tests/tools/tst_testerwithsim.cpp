@@ -4,13 +4,8 @@
 #include "simdevice.h"
 
 #include "hexformat.h"
-#include "mainwindow.h"
-#include "qtcommcomponent.h"
-#include "settingsstore.h"
-#include "startup.h"
-#include "support/ptypair.h"
 #include "support/simulator.h"
-#include "support/testsettings.h"
+#include "support/windowtest.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -32,23 +27,17 @@ constexpr int kSeed = 7;
 
 } // namespace
 
-class TestTesterWithSim : public QObject {
+class TestTesterWithSim : public test::WindowTest {
     Q_OBJECT
 
 private:
     QProcess m_sim;
-    std::unique_ptr<SettingsStore> m_settings;
-    Program m_program;
-    MainWindow *m_window = nullptr;
 
     const Controls &connectTo(const QStringList &simArguments)
     {
         test::startSimulatorOnCom1(m_sim, TALVOR_SIM_PATH,
                                    QStringList{"--seed", QString::number(kSeed)} + simArguments);
-        m_settings = std::make_unique<SettingsStore>();
-        m_program = openProgram(std::make_unique<QtCommComponent>(), *m_settings, {});
-        m_window = m_program.window.get();
-        const Controls &c = m_window->controls();
+        const Controls &c = startReal();
         c.cmdOpen->click();
         if (!c.lblFehler->text().isEmpty())
             qFatal("%s", qPrintable(c.lblFehler->text()));
@@ -70,8 +59,7 @@ private:
 private slots:
     void cleanup()
     {
-        m_program.window.reset();
-        m_program.core.reset();
+        stopProgram();
         m_sim.terminate();
         m_sim.waitForFinished(5000);
     }

@@ -24,6 +24,7 @@ public:
     CommStatus setPortOpen(bool open) override { return m_port->setPortOpen(open); }
     CommStatus setHandshaking(int handshake) override { return m_port->setHandshaking(handshake); }
     CommStatus setCommPort(int port) override { return m_port->setCommPort(port); }
+    void setDevice(const QString &device) override { m_port->setDevice(device); }
     CommResult<bool> rtsEnable() const override { return m_port->rtsEnable(); }
     CommResult<bool> ctsHolding() const override { return m_port->ctsHolding(); }
     CommResult<qint64> inBufferCount() override { return m_port->inBufferCount(); }

@@ -167,7 +167,7 @@ bool connectCore(TesterCore &core)
 {
     QString error;
     QObject::connect(&core, &TesterCore::failed,
-                     [&error](const CommError &e) { error = errorLineText(e); });
+                     [&error](const ErrorMessage &e) { error = errorLineText(e); });
     core.startPolling();
     core.connectPort(1, true);
     QObject::disconnect(&core, &TesterCore::failed, nullptr, nullptr);

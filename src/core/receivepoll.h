@@ -2,6 +2,7 @@
 #pragma once
 
 #include "commerror.h"
+#include "linestates.h"
 #include "reportdecoder.h"
 
 #include <span>
@@ -10,13 +11,6 @@ namespace talvor {
 
 class CommComponent;
 class TrafficLog;
-
-struct LineStates {
-    bool open = false; // the port is open
-    bool rts = false;  // the component drives RTS
-    bool cts = false;  // the device holds CTS active
-    friend bool operator==(const LineStates &, const LineStates &) = default;
-};
 
 struct PollOutcome {
     LineStates lines;
