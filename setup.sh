@@ -51,6 +51,27 @@ run_loaded_repeatedly() {
         --repeat until-fail:20 "$@"
 }
 
+# The Windows program compiles in the background while the Linux trees build and their tests run,
+# on whatever the cores have to spare (configuring, linking one program, tests that wait for the
+# simulator); test_windows then finds it built and only tests it. The script waits for it on every
+# exit, so that no compiler is left running.
+start_windows_build() {
+    mkdir -p build-windows
+    (
+        qt=$(find_windows_qt)
+        [ -z "$qt" ] || build_windows "$qt"
+    ) >build-windows/background.log 2>&1 &
+    windows_build=$!
+    trap 'wait' EXIT
+}
+
+finish_windows_build() {
+    wait "$windows_build" && return 0
+    cat build-windows/background.log >&2
+    echo "The Windows build failed (output above, also in build-windows/background.log)." >&2
+    return 1
+}
+
 command=${1:-}
 [ $# -gt 0 ] && shift
 case "$command" in
@@ -68,6 +89,7 @@ test)
         clang-format
     check_format
     check_spdx
+    start_windows_build
     build build
     QT_QPA_PLATFORM=offscreen ctest --test-dir build --output-on-failure -j"$(nproc)"
     # Only what the tests need: the package's parts are checked in the plain build.
@@ -76,6 +98,7 @@ test)
     # ours, the simulator included; the first finding fails its test.
     ASAN_OPTIONS=detect_stack_use_after_return=1 UBSAN_OPTIONS=print_stacktrace=1 \
         QT_QPA_PLATFORM=offscreen ctest --test-dir build-asan --output-on-failure -j"$(nproc)"
+    finish_windows_build
     test_windows
     ;;
 flaky)
