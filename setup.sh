@@ -53,13 +53,16 @@ run_loaded_repeatedly() {
 
 # The Windows program compiles in the background while the Linux trees build and their tests run,
 # on whatever the cores have to spare (configuring, linking one program, tests that wait for the
-# simulator); test_windows then finds it built and only tests it. The script waits for it on every
-# exit, so that no compiler is left running.
+# simulator), after the packages it and its tests need, which are mostly downloads; test_windows
+# then finds it built and only tests it. The script waits for it on every exit, so that no
+# compiler is left running.
 start_windows_build() {
     mkdir -p build-windows
     (
         qt=$(find_windows_qt)
-        [ -z "$qt" ] || build_windows "$qt"
+        [ -n "$qt" ] || exit 0
+        install_missing "${windows_test_packages[@]}"
+        build_windows "$qt"
     ) >build-windows/background.log 2>&1 &
     windows_build=$!
     trap 'wait' EXIT
