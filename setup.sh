@@ -6,6 +6,9 @@
 #   ./setup.sh test                     check the code's format, build and run every test, then
 #                                       build them again with AddressSanitizer and UBSan and run
 #                                       them there
+#   ./setup.sh flaky [CTEST_OPTION...]  build, then run every test (or those that -R names) up to
+#                                       20 times in a row until it fails, two at a time, while a
+#                                       process per core keeps the machine busy
 #   ./setup.sh package                  build the Debian package build/talvor-tester_*.deb
 #   ./setup.sh windows                  build the Windows installer and zip in build-windows/
 #                                       (tools/windows.sh: where the Qt for Windows comes from)
@@ -35,6 +38,43 @@ run_demo() {
     XDG_CONFIG_HOME=$config build/talvor-tester "$@"
 }
 
+# A test that fails once in twenty runs is a defect: every test 20 times, on a machine whose cores
+# a process of ours keeps busy meanwhile.
+run_loaded_repeatedly() {
+    local burners=()
+    for _ in $(seq "$(nproc)"); do
+        sh -c 'while :; do :; done' &
+        burners+=($!)
+    done
+    trap 'kill "${burners[@]}" 2>/dev/null' EXIT
+    QT_QPA_PLATFORM=offscreen ctest --test-dir build --output-on-failure -j2 \
+        --repeat until-fail:20 "$@"
+}
+
+# The Windows program compiles in the background while the Linux trees build and their tests run,
+# on whatever the cores have to spare (configuring, linking one program, tests that wait for the
+# simulator), after the packages it and its tests need, which are mostly downloads; test_windows
+# then finds it built and only tests it. The script waits for it on every exit, so that no
+# compiler is left running.
+start_windows_build() {
+    mkdir -p build-windows
+    (
+        qt=$(find_windows_qt)
+        [ -n "$qt" ] || exit 0
+        install_missing "${windows_test_packages[@]}"
+        build_windows "$qt"
+    ) >build-windows/background.log 2>&1 &
+    windows_build=$!
+    trap 'wait' EXIT
+}
+
+finish_windows_build() {
+    wait "$windows_build" && return 0
+    cat build-windows/background.log >&2
+    echo "The Windows build failed (output above, also in build-windows/background.log)." >&2
+    return 1
+}
+
 command=${1:-}
 [ $# -gt 0 ] && shift
 case "$command" in
@@ -53,14 +93,22 @@ test)
         clang-format
     check_format
     check_spdx
+    start_windows_build
     build build
     QT_QPA_PLATFORM=offscreen ctest --test-dir build --output-on-failure -j"$(nproc)"
-    build build-asan -- -DTALVOR_SANITIZE=ON
+    # Only what the tests need: the package's parts are checked in the plain build.
+    build build-asan talvor_tests -- -DTALVOR_SANITIZE=ON
     # The same tests once more with AddressSanitizer, LeakSanitizer and UBSan in every binary of
     # ours, the simulator included; the first finding fails its test.
     ASAN_OPTIONS=detect_stack_use_after_return=1 UBSAN_OPTIONS=print_stacktrace=1 \
         QT_QPA_PLATFORM=offscreen ctest --test-dir build-asan --output-on-failure -j"$(nproc)"
+    finish_windows_build
     test_windows
+    ;;
+flaky)
+    install_missing "${base_packages[@]}" "${package_packages[@]}" "${package_test_packages[@]}"
+    build build
+    run_loaded_repeatedly "$@"
     ;;
 windows)
     windows_command
@@ -70,7 +118,8 @@ package)
     build_package build
     ;;
 *)
-    echo "usage: $0 run [--real] [arguments] | $0 test | $0 package | $0 windows" >&2
+    echo "usage: $0 run [--real] [arguments] | $0 test | $0 flaky [ctest options] |" \
+        "$0 package | $0 windows" >&2
     exit 2
     ;;
 esac

@@ -92,10 +92,8 @@ void TesterCore::stopPolling()
 
 void TesterCore::connectPort(int portNumber, bool rtsCts)
 {
-    // A device lost since the last tick: its last bytes and the loss are shown before the new
-    // connection empties the receive buffer, as the tick would have shown them.
-    if (std::optional<CommError> lost = m_comm->takeDeviceLost())
-        showPoll(runReceivePoll(*m_comm, m_decoder, m_log, std::move(lost)));
+    // Shown before the new connection empties the receive buffer.
+    showDeviceLoss();
     m_decoder.clear();
     const ConnectOutcome outcome = openConnection(*m_comm, m_ports, portNumber, rtsCts, m_target);
     if (outcome.error) {
@@ -111,6 +109,8 @@ void TesterCore::connectPort(int portNumber, bool rtsCts)
 
 void TesterCore::disconnectPort()
 {
+    // Shown now, and recorded, also when the window is being closed and no tick follows.
+    showDeviceLoss();
     const DisconnectOutcome outcome = closeConnection(*m_comm, m_ports, m_target);
     if (outcome.error) {
         emit failed(*outcome.error);
@@ -120,6 +120,12 @@ void TesterCore::disconnectPort()
         emit connectionChanged(false);
         m_recorder->recordEvent(TrafficRecorder::Event::Disconnect);
     }
+}
+
+void TesterCore::showDeviceLoss()
+{
+    if (std::optional<CommError> lost = m_comm->takeDeviceLost())
+        showPoll(runReceivePoll(*m_comm, m_decoder, m_log, std::move(lost)));
 }
 
 void TesterCore::receivePoll()

@@ -90,6 +90,8 @@ signals:
 
 private:
     void showPoll(const PollOutcome &outcome);
+    // A device lost since the last tick: its last bytes and the loss, as the tick would show them.
+    void showDeviceLoss();
     // Whether the port is open for a byte to go out.
     bool readyToSend();
     bool send(quint8 byte);

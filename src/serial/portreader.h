@@ -3,6 +3,7 @@
 
 #include <QByteArray>
 
+#include <chrono>
 #include <condition_variable>
 #include <functional>
 #include <mutex>
@@ -32,6 +33,12 @@ public:
     // All bytes read so far, oldest first; they leave the buffer.
     QByteArray take();
     qsizetype size() const;
+    // How many bytes the thread has read since start(), taken or not, and when it read last.
+    struct Progress {
+        qint64 bytes = 0;
+        std::chrono::steady_clock::time_point lastRead;
+    };
+    Progress progress() const;
 
 private:
     void run(int fd, const std::function<void()> &lost);
@@ -45,6 +52,7 @@ private:
     // Guarded by m_mutex:
     QByteArray m_bytes;
     bool m_stopping = false;
+    Progress m_progress;
 };
 
 } // namespace talvor

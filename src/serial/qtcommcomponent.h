@@ -19,6 +19,10 @@ class QtCommComponent : public QObject, public CommComponentBase {
 public:
     explicit QtCommComponent(QObject *parent = nullptr);
 
+    // How many bytes have left the system since the port was last opened, and when the last did:
+    // once a byte is counted here, a vanishing device can no longer take it away. Thread-safe.
+    PortReader::Progress readProgress() const { return m_reader.progress(); }
+
 protected:
     bool isOpen() const override;
     CommStatus openDevice() override;

@@ -10,10 +10,13 @@
 #include <QComboBox>
 #include <QDeadlineTimer>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QLabel>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
 #include <QTimer>
 
 using namespace talvor;
@@ -22,12 +25,35 @@ using test::FakeComm;
 class TestConnection : public test::WindowTest {
     Q_OBJECT
 
+public:
+    // What the user does after the device vanished, before the next tick.
+    enum UserAction { NextTick, Connect, Disconnect, CloseWindow };
+    Q_ENUM(UserAction)
+
 private:
     void choosePort(int position)
     {
         QComboBox *list = m_window->controls().cmbCOM;
         list->setCurrentIndex(position);
         emit list->activated(position);
+    }
+    void act(UserAction action, const QString &nextDevice)
+    {
+        const Controls &c = m_window->controls();
+        switch (action) {
+        case NextTick:
+            return;
+        case Connect:
+            test::setPortDevice(1, nextDevice);
+            c.cmdOpen->click();
+            return;
+        case Disconnect:
+            c.cmdClose->click();
+            return;
+        case CloseWindow:
+            m_window->close();
+            return;
+        }
     }
 
     // The address report of frame n: row n % 24 + 1, an address that differs from frame to frame.
@@ -37,14 +63,8 @@ private:
                               char(1 + n / 200 % 120), char(n % 250), char(kEndOfFrame)};
         return QByteArray(bytes, sizeof bytes);
     }
-    // Runs the event loop for at most `time`, until done() says so.
-    template <typename Done> static void runEventsFor(std::chrono::milliseconds time, Done done)
-    {
-        QDeadlineTimer deadline(time, Qt::PreciseTimer);
-        while (!done() && !deadline.hasExpired())
-            QCoreApplication::processEvents(QEventLoop::AllEvents);
-    }
-    // Frames one by one at the device's line rate, or all in one write; returns their bytes.
+    // Frames one by one at the device's line rate, with the ticks falling between them, or all
+    // in one write; returns their bytes.
     static QByteArray sendFrames(const test::PtyPair &device, int frames, bool streamed)
     {
         QByteArray all;
@@ -56,12 +76,48 @@ private:
         clock.start();
         constexpr qint64 kBytesPerSecond = 1920;
         for (int n = 0; n < frames; ++n) {
-            runEventsFor(std::chrono::seconds(1),
-                         [&] { return clock.elapsed() * kBytesPerSecond >= n * 5 * 1000; });
-            if (!device.writeMaster(addressFrame(n)))
+            const bool due =
+                QTest::qWaitFor([&] { return clock.elapsed() * kBytesPerSecond >= n * 5 * 1000; });
+            if (!due || !device.writeMaster(addressFrame(n)))
                 return "write failed";
         }
         return all;
+    }
+    // Waits until the reader has taken `count` bytes out of the system, without running the event
+    // loop: no tick can fall meanwhile.
+    static bool waitUntilTaken(const QtCommComponent &port, qint64 count)
+    {
+        const QDeadlineTimer deadline(std::chrono::seconds(20));
+        while (port.readProgress().bytes < count && !deadline.hasExpired())
+            QThread::msleep(1);
+        return port.readProgress().bytes == count;
+    }
+    // Waits until the component has closed the port of the vanished device. Only the component's
+    // own queued calls run meanwhile, no tick.
+    static bool waitUntilClosedAsLost(QtCommComponent &port)
+    {
+        const QDeadlineTimer deadline(std::chrono::seconds(20));
+        while (port.portOpen().value() && !deadline.hasExpired()) {
+            QThread::msleep(1);
+            QCoreApplication::sendPostedEvents(&port, QEvent::MetaCall);
+        }
+        return !port.portOpen().value();
+    }
+    // The bytes of the recording's RX lines, and whether it holds a LOST line.
+    static std::pair<QByteArray, bool> recorded(const QString &path)
+    {
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly))
+            return {"unreadable", false};
+        QByteArray received;
+        bool lost = false;
+        for (const QByteArray &line : file.readAll().split('\n')) {
+            const QList<QByteArray> fields = line.split(' ');
+            if (fields.size() > 1 && fields[1] == "RX")
+                received += QByteArray::fromHex(line.mid(line.indexOf(" RX ") + 4));
+            lost = lost || (fields.size() > 1 && fields[1] == "LOST");
+        }
+        return {received, lost};
     }
 
 private slots:
@@ -235,51 +291,62 @@ private slots:
 
     void unpluggedDevicesLastBytesAreShown_data()
     {
-        QTest::addColumn<int>("frames");     // address reports, rows 1 to 24 in turn
-        QTest::addColumn<bool>("streamed");  // at 1,920 B/s, else written in one go
-        QTest::addColumn<bool>("reconnect"); // "Verbinden" clicked before the next tick
-        QTest::addColumn<int>("closeAfter"); // ms from the last frame to the device's end
-        QTest::newRow("nothing sent") << 0 << false << false << 3;
-        QTest::newRow("a frame, 5 ms") << 1 << false << false << 5;
-        QTest::newRow("100 frames in one go, 5 ms") << 100 << false << false << 5;
-        QTest::newRow("3 s streamed, 2 ms") << 1152 << true << false << 2;
-        QTest::newRow("3 s streamed, 6 ms") << 1152 << true << false << 6;
-        QTest::newRow("100 frames, then Verbinden") << 100 << false << true << 3;
+        QTest::addColumn<int>("frames");    // address reports, rows 1 to 24 in turn
+        QTest::addColumn<bool>("streamed"); // at 1,920 B/s, else written in one go
+        QTest::addColumn<UserAction>("action");
+        const std::pair<const char *, UserAction> actions[] = {{"next tick", NextTick},
+                                                               {"Verbinden", Connect},
+                                                               {"Trennen", Disconnect},
+                                                               {"window closed", CloseWindow}};
+        for (const auto &[name, action] : actions) {
+            QTest::addRow("nothing sent, %s", name) << 0 << false << action;
+            QTest::addRow("a frame, %s", name) << 1 << false << action;
+            QTest::addRow("100 frames in one go, %s", name) << 100 << false << action;
+            QTest::addRow("1 s streamed, %s", name) << 384 << true << action;
+        }
     }
 
-    // With the poll timer running as for a user: the device sends and vanishes between ticks.
+    // With the poll timer running as for a user: the device sends, and vanishes once the port has
+    // taken its bytes but before the next tick has shown them. Whatever the user does next, they
+    // reach the log, the table and the recording, and the loss is told.
     void unpluggedDevicesLastBytesAreShown()
     {
         QFETCH(int, frames);
         QFETCH(bool, streamed);
-        QFETCH(bool, reconnect);
-        QFETCH(int, closeAfter);
+        QFETCH(UserAction, action);
         auto device = std::make_unique<test::PtyPair>();
         test::setPortDevice(1, device->slavePath());
-        const Controls &c = startReal();
+        auto owned = std::make_unique<QtCommComponent>();
+        QtCommComponent &port = *owned;
+        const Controls &c = start(std::move(owned));
+        const QTemporaryDir folder;
+        const QString recording = folder.filePath("rec.txt");
+        m_program.core->startRecording(recording);
         c.cmdOpen->click();
         QTRY_COMPARE(c.Shape1->fillStyle(), Shape::Solid);
         QSignalSpy ticks(m_program.core->findChild<QTimer *>("Timer1"), &QTimer::timeout);
         QVERIFY(ticks.wait());
         const QByteArray sent = sendFrames(*device, frames, streamed);
-        runEventsFor(std::chrono::milliseconds(closeAfter), [] { return false; });
+        // From here to the user's action the event loop does not run, so no tick falls between.
+        QVERIFY(waitUntilTaken(port, sent.size()));
         device->closeMaster();
-        runEventsFor(std::chrono::milliseconds(40), [this] { return !portOpen(); });
-        QVERIFY(!portOpen());
-        auto next = std::make_unique<test::PtyPair>();
-        if (reconnect) {
-            QVERIFY(m_program.core->trafficLog().text().isEmpty()); // no tick yet
-            test::setPortDevice(1, next->slavePath());
-            c.cmdOpen->click();
-            QVERIFY(portOpen());
-        }
+        QVERIFY(waitUntilClosedAsLost(port));
+        // The last frame, at least, has not been shown yet.
+        QVERIFY(frames == 0 ||
+                QByteArray::fromHex(m_program.core->trafficLog().text()).size() < sent.size());
+        const test::PtyPair next;
+        act(action, next.slavePath());
+
         QTRY_VERIFY(c.lblFehler->text().startsWith("Fehler 9 "));
-        const QByteArray logged = m_program.core->trafficLog().text();
-        QCOMPARE(QByteArray::fromHex(logged), sent);
+        QVERIFY(ticks.wait()); // a later tick adds nothing and takes nothing away
+        QCOMPARE(QByteArray::fromHex(m_program.core->trafficLog().text()), sent);
         for (int frame = std::max(0, frames - kDetectorCount); frame < frames; ++frame)
             QCOMPARE(c.lblRaw[frame % kDetectorCount + 1]->text(),
                      QString::fromLatin1(addressFrame(frame).toHex(' ').toUpper()));
-        QCOMPARE(c.chkRTSCTS->isEnabled(), !reconnect);
+        QCOMPARE(portOpen(), action == Connect);
+        QCOMPARE(c.chkRTSCTS->isEnabled(), action != Connect);
+        m_program.core->stopRecording();
+        QTRY_COMPARE(recorded(recording), std::make_pair(sent, true));
         // The loss is shown once; the user's next action empties it.
         c.cmdClose->click();
         QCOMPARE(c.lblFehler->text(), QString());
