@@ -40,13 +40,15 @@ run_demo() {
 
 # A test that fails once in twenty runs is a defect: every test 20 times, on a machine whose cores
 # a process of ours keeps busy meanwhile.
+# The burners are global: the exit trap runs after the function has returned, and must still find
+# them, also when the run is interrupted.
+burners=()
 run_loaded_repeatedly() {
-    local burners=()
     for _ in $(seq "$(nproc)"); do
         sh -c 'while :; do :; done' &
         burners+=($!)
     done
-    trap 'kill "${burners[@]}" 2>/dev/null' EXIT
+    trap 'kill "${burners[@]}" 2>/dev/null || true' EXIT
     QT_QPA_PLATFORM=offscreen ctest --test-dir build --output-on-failure -j2 \
         --repeat until-fail:20 "$@"
 }

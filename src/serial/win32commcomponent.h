@@ -39,14 +39,14 @@ public:
 
 protected:
     bool isOpen() const override { return m_handle != INVALID_HANDLE_VALUE; }
-    CommStatus openDevice() override;
-    void closeDevice() override;
     // Asked on every poll: a failure here is the only sign of an unplug that some USB drivers give.
     CommResult<ModemLines> modemLines() override;
-    CommResult<qint64> waitingCount() override;
-    QByteArray takeWaiting() override;
     // Refused at once while the device holds CTS low under RTS/CTS.
     CommStatus write(QByteArrayView bytes) override;
+    CommStatus openDevice() override;
+    void closeDevice() override;
+    CommResult<qint64> waitingCount() override;
+    QByteArray takeWaiting() override;
 
 private:
     CommStatus setUpLine();

@@ -3,6 +3,7 @@
 // runs it: one case for each exit status.
 #include "csvreport.h"
 
+#include "support/pdftext.h"
 #include "support/ptypair.h"
 #include "support/simulator.h"
 #include "support/testsettings.h"
@@ -13,6 +14,7 @@
 #include <QTest>
 
 using namespace talvor;
+using test::pdfText;
 
 namespace {
 
@@ -32,15 +34,6 @@ CheckResult runCheck(const QStringList &arguments)
     return {tester.exitStatus() == QProcess::NormalExit ? tester.exitCode() : -1,
             QString::fromLocal8Bit(tester.readAllStandardOutput()),
             QString::fromLocal8Bit(tester.readAllStandardError())};
-}
-
-QString pdfText(const QString &path)
-{
-    QProcess pdftotext;
-    pdftotext.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), path, "-"});
-    if (!pdftotext.waitForFinished(60000) || pdftotext.exitCode() != 0)
-        qFatal("pdftotext failed; it is in Debian's poppler-utils");
-    return QString::fromUtf8(pdftotext.readAllStandardOutput());
 }
 
 QByteArray fileContents(const QString &path)

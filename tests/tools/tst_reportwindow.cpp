@@ -3,13 +3,10 @@
 // report holds what the window shows, reached from the keyboard, as PDF and as CSV.
 #include "csvreport.h"
 #include "detectortable.h"
-#include "mainwindow.h"
-#include "qtcommcomponent.h"
 #include "reportcontrol.h"
-#include "settingsstore.h"
-#include "startup.h"
+#include "support/pdftext.h"
 #include "support/simulator.h"
-#include "support/testsettings.h"
+#include "support/windowtest.h"
 
 #include <QAction>
 #include <QApplication>
@@ -24,17 +21,9 @@
 #include <QTimer>
 
 using namespace talvor;
+using test::pdfText;
 
 namespace {
-
-QString pdfText(const QString &path)
-{
-    QProcess pdftotext;
-    pdftotext.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), path, "-"});
-    if (!pdftotext.waitForFinished(60000) || pdftotext.exitCode() != 0)
-        qFatal("pdftotext failed; it is in Debian's poppler-utils");
-    return QString::fromUtf8(pdftotext.readAllStandardOutput());
-}
 
 // Answers the save dialog, once it is open, with `name` and the type `filter`. The dialog runs
 // its own event loop, so it is answered from a timer that looks for it.
@@ -57,7 +46,7 @@ void answerSaveDialog(const QString &name, const QString &filter)
 
 } // namespace
 
-class TestReportWindow : public QObject {
+class TestReportWindow : public test::WindowTest {
     Q_OBJECT
 
 private slots:
@@ -70,26 +59,20 @@ private:
     QTemporaryDir m_settingsFallback;
     QTemporaryDir m_dir;
     QProcess m_sim;
-    std::unique_ptr<SettingsStore> m_settings;
-    Program m_program;
 };
 
 void TestReportWindow::init()
 {
     test::isolateSettings(m_settingsFallback);
     test::startSimulatorOnCom1(m_sim, TALVOR_SIM_PATH, {"--silent", "23,24"});
-    m_settings = std::make_unique<SettingsStore>();
-    m_program = openProgram(std::make_unique<QtCommComponent>(), *m_settings, {});
-    m_program.window->show();
-    m_program.window->activateWindow();
+    startReal();
     // Shortcuts reach the active window only.
-    QVERIFY(QTest::qWaitForWindowActive(m_program.window.get()));
+    showActive();
 }
 
 void TestReportWindow::cleanup()
 {
-    m_program.window.reset();
-    m_program.core.reset();
+    stopProgram();
     m_sim.terminate();
     m_sim.waitForFinished(5000);
 }
